@@ -1,0 +1,12 @@
+// The diagram editor. For now: a window with an empty diagram.
+#include <QApplication>
+#include <QMainWindow>
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QMainWindow window;
+  window.setWindowTitle(QStringLiteral("Diagram Editor"));
+  window.resize(1024, 768);
+  window.show();
+  return app.exec();
+}

@@ -1,0 +1,128 @@
+#include "platform/Component.h"
+#include "platform/Exceptions.h"
+#include "platform/Published.h"
+
+#include <gtest/gtest.h>
+
+namespace TestEnums {
+Q_NAMESPACE
+enum TShade { shLight, shDark };
+Q_ENUM_NS(TShade)
+enum TOption { opA = 0x1, opB = 0x2, opC = 0x4 };
+Q_DECLARE_FLAGS(TOptions, TOption)
+Q_FLAG_NS(TOptions)
+}  // namespace TestEnums
+
+class TBaseThing : public TComponent {
+  Q_OBJECT
+  Q_PROPERTY(int Count READ Count WRITE SetCount)
+  Q_PROPERTY(bool Flag READ Flag WRITE SetFlag)
+  DGR_DEFAULT(Flag, true)
+public:
+  explicit TBaseThing(QObject* owner = nullptr) : TComponent(owner) {}
+  int Count() const { return FCount; }
+  void SetCount(int v) { FCount = v; }
+  bool Flag() const { return FFlag; }
+  void SetFlag(bool v) { FFlag = v; }
+  void AfterConstruction() override { Initialised = Describe(); }
+  virtual QString Describe() const { return QStringLiteral("base"); }
+  QString Initialised;
+
+private:
+  int FCount = 0;
+  bool FFlag = true;
+};
+
+class TDerivedThing : public TBaseThing {
+  Q_OBJECT
+  Q_PROPERTY(TestEnums::TShade Shade READ Shade WRITE SetShade)
+  Q_PROPERTY(TestEnums::TOptions Options READ Options WRITE SetOptions)
+  Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+  DGR_DEFAULT(Shade, shDark)
+  DGR_DEFAULT(Options, [opA, opC])
+  DGR_STORED(Caption, IsCaptionStored)
+public:
+  explicit TDerivedThing(QObject* owner = nullptr) : TBaseThing(owner) {}
+  TestEnums::TShade Shade() const { return FShade; }
+  void SetShade(TestEnums::TShade v) { FShade = v; }
+  TestEnums::TOptions Options() const { return FOptions; }
+  void SetOptions(TestEnums::TOptions v) { FOptions = v; }
+  QString Caption() const { return FCaption; }
+  void SetCaption(const QString& v) { FCaption = v; }
+  Q_INVOKABLE bool IsCaptionStored() const { return FCaption != QStringLiteral("hidden"); }
+  QString Describe() const override { return QStringLiteral("derived"); }
+
+private:
+  TestEnums::TShade FShade = TestEnums::shDark;
+  TestEnums::TOptions FOptions = TestEnums::TOptions(TestEnums::opA) | TestEnums::opC;
+  QString FCaption;
+};
+
+TEST(Published, ListsBaseFirstInDeclarationOrderWithoutQtProperties) {
+  const auto& props = PublishedProperties(&TDerivedThing::staticMetaObject);
+  QStringList names;
+  for (const auto& p : props) names << p.Name;
+  EXPECT_EQ(names, (QStringList{"Count", "Flag", "Shade", "Options", "Caption"}));
+  EXPECT_EQ(props[0].Kind, TPropertyKind::Integer);
+  EXPECT_EQ(props[1].Kind, TPropertyKind::Boolean);
+  EXPECT_EQ(props[2].Kind, TPropertyKind::Enumeration);
+  EXPECT_EQ(props[3].Kind, TPropertyKind::Set);
+  EXPECT_EQ(props[4].Kind, TPropertyKind::String);
+}
+
+TEST(Published, DeclaredDefaultsAndStoredPredicates) {
+  QObject owner;
+  auto* thing = Create<TDerivedThing>(&owner);
+  const auto& props = PublishedProperties(thing->metaObject());
+  EXPECT_FALSE(DeclaredDefaultValue(props[0]).has_value());  // no default: always written
+  EXPECT_FALSE(IsDefaultValue(thing, props[0]));
+  EXPECT_TRUE(IsDefaultValue(thing, props[1]));
+  EXPECT_TRUE(IsDefaultValue(thing, props[2]));
+  EXPECT_TRUE(IsDefaultValue(thing, props[3]));
+  thing->SetShade(TestEnums::shLight);
+  thing->SetOptions(TestEnums::opB);
+  EXPECT_FALSE(IsDefaultValue(thing, props[2]));
+  EXPECT_FALSE(IsDefaultValue(thing, props[3]));
+  EXPECT_TRUE(IsPropertyStored(thing, props[4]));
+  thing->SetCaption(QStringLiteral("hidden"));
+  EXPECT_FALSE(IsPropertyStored(thing, props[4]));
+}
+
+TEST(Component, TwoPhaseConstructionSeesTheDerivedClass) {
+  QObject owner;
+  EXPECT_EQ(Create<TDerivedThing>(&owner)->Initialised, "derived");
+  EXPECT_EQ(Create<TBaseThing>(&owner)->Initialised, "base");
+}
+
+TEST(Component, NamesAreUniqueAndValidUnderOneOwner) {
+  QObject owner;
+  auto* a = Create<TBaseThing>(&owner);
+  auto* b = Create<TBaseThing>(&owner);
+  a->SetName(QStringLiteral("Block1"));
+  EXPECT_THROW(b->SetName(QStringLiteral("block1")), EComponentError);
+  EXPECT_THROW(b->SetName(QStringLiteral("1abc")), EComponentError);
+  b->SetName(QStringLiteral("Block2"));
+  EXPECT_EQ(FindOwnedComponent(&owner, QStringLiteral("BLOCK2")), b);
+}
+
+TEST(Component, AssignBetweenUnrelatedClassesIsAConversionError) {
+  TPersistent a, b;
+  try {
+    a.Assign(&b);
+    FAIL();
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), "Cannot assign a TPersistent to a TPersistent.");
+  }
+}
+
+TEST(Component, RegistryFindsClassesByName) {
+  RegisterClass<TDerivedThing>();
+  const TRegisteredClass* entry = FindClass(QStringLiteral("TDerivedThing"));
+  ASSERT_NE(entry, nullptr);
+  QObject owner;
+  QObject* made = entry->Factory(&owner);
+  EXPECT_EQ(static_cast<TDerivedThing*>(made)->Initialised, "derived");
+  EXPECT_EQ(FindClass(QStringLiteral("TNoSuchThing")), nullptr);
+}
+
+#include "ComponentTest.moc"
