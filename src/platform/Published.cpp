@@ -20,6 +20,9 @@ TPropertyKind KindOf(const QMetaProperty& prop) {
   if (prop.isEnumType()) return TPropertyKind::Enumeration;
   const QMetaType type = prop.metaType();
   if (type.flags() & QMetaType::PointerToQObject) return TPropertyKind::Object;
+  // Plain enums that are not Q_ENUMs (TColor, TCursor, TFontCharset) are integers whose
+  // type name selects an identifier map.
+  if (type.flags() & QMetaType::IsEnumeration) return TPropertyKind::Integer;
   switch (type.id()) {
     case QMetaType::Bool: return TPropertyKind::Boolean;
     case QMetaType::Int:
