@@ -95,6 +95,8 @@ protected:
 // objectName; names are unique among the components of one owner.
 class TComponent : public TPersistent {
   Q_OBJECT
+  // Published but never written as a property: the object record carries the name.
+  Q_PROPERTY(QString Name READ Name WRITE SetName STORED false)
 public:
   explicit TComponent(QObject* owner = nullptr);
   ~TComponent() override;
