@@ -1,0 +1,4 @@
+# Value types (colours, font, pen, brush, string lists, pictures) and the raster canvas.
+list(APPEND PLATFORM_SOURCES
+  ColorMaps.h ColorMaps.cpp IdentMaps.h
+  Graphics.h Graphics.cpp)

@@ -1,0 +1,2 @@
+list(APPEND PLATFORM_TEST_SOURCES
+  ColorMapsTest.cpp GraphicsTest.cpp)
