@@ -2,3 +2,4 @@
 list(APPEND PLATFORM_SOURCES
   ColorMaps.h ColorMaps.cpp IdentMaps.h
   Graphics.h Graphics.cpp)
+list(APPEND PLATFORM_SOURCES Strings.h Strings.cpp)

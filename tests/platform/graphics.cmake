@@ -1,2 +1,2 @@
 list(APPEND PLATFORM_TEST_SOURCES
-  ColorMapsTest.cpp GraphicsTest.cpp)
+  ColorMapsTest.cpp GraphicsTest.cpp StringsTest.cpp GraphicsFakeFiler.h)
