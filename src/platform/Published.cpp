@@ -104,9 +104,12 @@ std::optional<qint64> DeclaredDefaultValue(const TPublishedProperty& property) {
     if (ok) return v;
   }
   bool ok = false;
-  const qint64 v = text.toLongLong(&ok, 0);
-  if (ok) return v;
-  return std::nullopt;
+  qint64 v = text.toLongLong(&ok, 0);
+  if (!ok) return std::nullopt;
+  // A 32-bit property written in hex (0xFF000014) means the same bits.
+  if (property.Kind != TPropertyKind::Int64 && v > 0x7FFFFFFFLL && v <= 0xFFFFFFFFLL)
+    v = static_cast<int32_t>(static_cast<uint32_t>(v));
+  return v;
 }
 
 bool IsDefaultValue(const QObject* object, const TPublishedProperty& property) {

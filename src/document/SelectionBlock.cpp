@@ -1,0 +1,3 @@
+#include "document/SelectionBlock.h"
+
+TSelectionBlock::TSelectionBlock(TCustomDiagram* diagram) : TDiagramControl(nullptr), FOwnerDiagram(diagram) {}

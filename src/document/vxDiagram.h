@@ -1,0 +1,590 @@
+#pragma once
+// TvxDiagram: the diagram document and the windowed control that shows it.
+//
+// It holds every element in paint order (index 0 is painted first), names them
+// (DiagramBlock1, ...), tells listeners when elements arrive, leave, are selected or
+// change, batches redraw requests between BeginUpdate and EndUpdate, and carries the
+// diagram-wide settings that elements read. Elements are owned by the diagram's owner;
+// they belong to the diagram through their Diagram property only.
+
+#include "document/DiagramSettings.h"
+#include "drawing/DgrClasses.h"
+#include "elements/CustomDiagram.h"
+#include "elements/DiagramControl.h"
+#include "elements/DiagramLayers.h"
+#include "platform/Control.h"
+#include "platform/Graphics.h"
+
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TSelectionBlock;
+class TDiagramUndoStack;
+class TCanvas;
+
+namespace DiagramEnums {
+Q_NAMESPACE
+enum TDiagramMeasUnit { duMili, duCenti, duInch };
+Q_ENUM_NS(TDiagramMeasUnit)
+enum TMouseWheelMode { mwOff, mwHorizontal, mwVertical };
+Q_ENUM_NS(TMouseWheelMode)
+enum TDiagramSelectionMode { slmMultiple, slmGroup };
+Q_ENUM_NS(TDiagramSelectionMode)
+enum TDiagramKeyAction { kaEscape = 1 << 0, kaMove = 1 << 1, kaPage = 1 << 2, kaResize = 1 << 3, kaSelect = 1 << 4 };
+Q_DECLARE_FLAGS(TDiagramKeyActions, TDiagramKeyAction)
+Q_FLAG_NS(TDiagramKeyActions)
+enum TDiagramDragStyle { dsOutline, dsShape };
+Q_ENUM_NS(TDiagramDragStyle)
+enum TMouseState {
+  msBrowsing, msSelecting, msInserting, msToInsert, msMoving, msLink, msResizing, msToDraw,
+  msDrawing, msToPan, msPanning, msClickingNode, msToZoom, msZooming
+};
+Q_ENUM_NS(TMouseState)
+enum TDiagramEventType { etSelectionChanging, etSelectionChanged, etControlSelected, etControlUnselected };
+Q_ENUM_NS(TDiagramEventType)
+enum TDgrEvent { deLibraryChanged };
+Q_ENUM_NS(TDgrEvent)
+enum TDiagramControlFilter { cfAll, cfIgnoreMembers, cfIgnoreGroups, cfIgnoreAsMembers };
+Q_ENUM_NS(TDiagramControlFilter)
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+Q_ENUM_NS(TAlign)
+}  // namespace DiagramEnums
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(DiagramEnums::TDiagramKeyActions)
+using DiagramEnums::TDiagramMeasUnit;
+using enum DiagramEnums::TDiagramMeasUnit;
+using DiagramEnums::TMouseWheelMode;
+using enum DiagramEnums::TMouseWheelMode;
+using DiagramEnums::TDiagramSelectionMode;
+using enum DiagramEnums::TDiagramSelectionMode;
+using DiagramEnums::TDiagramKeyAction;
+using DiagramEnums::TDiagramKeyActions;
+using enum DiagramEnums::TDiagramKeyAction;
+using DiagramEnums::TDiagramDragStyle;
+using enum DiagramEnums::TDiagramDragStyle;
+using DiagramEnums::TMouseState;
+using enum DiagramEnums::TMouseState;
+using DiagramEnums::TDiagramEventType;
+using enum DiagramEnums::TDiagramEventType;
+using DiagramEnums::TDgrEvent;
+using enum DiagramEnums::TDgrEvent;
+using DiagramEnums::TDiagramControlFilter;
+using enum DiagramEnums::TDiagramControlFilter;
+using DiagramEnums::TAlign;
+using enum DiagramEnums::TAlign;
+
+struct TDgrNotificationInfo {
+  TDgrEvent Event = deLibraryChanged;
+};
+
+// Windows that rebuild themselves when the library of element kinds changes.
+class IDiagramSubscriber {
+public:
+  virtual ~IDiagramSubscriber() = default;
+  virtual void DgrNotification(const TDgrNotificationInfo& info) = 0;
+};
+
+class TvxDiagram;
+using TDiagramNotifyEvent = std::function<void(TvxDiagram* sender)>;
+using TDControlEvent = std::function<void(TvxDiagram* sender, TDiagramControl* control)>;
+using TDiagramLinkEvent =
+    std::function<void(TvxDiagram* sender, TDiagramControl* control, TDiagramControl* link, TLinkPoint* linkPoint)>;
+using TDiagramDrawBlockEvent = std::function<void(TvxDiagram* sender, TDiagramControl* block,
+                                                  const TDiagramDrawInfo& info,
+                                                  const TDiagramDrawBlockInfo& blockInfo, bool& painted)>;
+using TGetSurroundPtsEvent = std::function<void(TvxDiagram* sender, TDiagramControl* block, TPointArray& points)>;
+using TDControlMouseEvent = std::function<void(TvxDiagram* sender, TDiagramControl* control, TMouseButton button,
+                                               TShiftState shift, int x, int y)>;
+using TDControlMouseMoveEvent =
+    std::function<void(TvxDiagram* sender, TDiagramControl* control, TShiftState shift, int x, int y)>;
+using TAcceptAnchorEvent =
+    std::function<void(TvxDiagram* sender, TLinkPoint* link, TLinkPoint* anchor, bool& accept)>;
+using TAcceptLinkEvent = std::function<void(TvxDiagram* sender, TDiagramControl* link, TLinkPoint* anchor1,
+                                            TLinkPoint* anchor2, bool& accept)>;
+using TDiagramMovingEvent = std::function<void(TvxDiagram* sender, int x, int y)>;
+using TDiagramPaintEvent = std::function<void(TvxDiagram* sender, TCanvas* canvas)>;
+using TDrawLinkPointEvent = std::function<void(TvxDiagram* sender, TCanvas* canvas, TLinkPoint* linkPoint,
+                                               TPoint point, bool& drawingDone)>;
+using TCloseEditorEvent = std::function<void(TvxDiagram* sender, TTextCell* cell, bool update)>;
+using TBeforeCreateControlEvent =
+    std::function<void(TvxDiagram* sender, const QString& controlId, QString& componentBaseName)>;
+using TDiagramDesignEvent = std::function<void(TvxDiagram* sender, TDiagramEventType type, int info)>;
+
+class TvxDiagram : public TDgrCustomControl, public TCustomDiagram {
+  Q_OBJECT
+  // Diagram settings, in stream order.
+  Q_PROPERTY(bool PaintLinesFirst READ PaintLinesFirst WRITE SetPaintLinesFirst)
+  Q_PROPERTY(int NettoExportOffset READ NettoExportOffset WRITE SetNettoExportOffset)
+  Q_PROPERTY(bool AutomaticNodes READ AutomaticNodes WRITE SetAutomaticNodes)
+  Q_PROPERTY(bool AutoScroll READ AutoScroll WRITE SetAutoScroll)
+  Q_PROPERTY(bool AutoPage READ AutoPage WRITE SetAutoPage)
+  Q_PROPERTY(TDiagramBackground* Background READ Background WRITE SetBackground)
+  Q_PROPERTY(TSnapGrid* SnapGrid READ SnapGrid WRITE SetSnapGrid)
+  Q_PROPERTY(bool ShowLinkPoints READ ShowLinkPoints WRITE SetShowLinkPoints)
+  Q_PROPERTY(TDiagramRuler* LeftRuler READ LeftRuler WRITE SetLeftRuler)
+  Q_PROPERTY(TDiagramRuler* TopRuler READ TopRuler WRITE SetTopRuler)
+  Q_PROPERTY(int Zoom READ Zoom WRITE SetZoom)
+  Q_PROPERTY(TColor BorderColor READ BorderColor WRITE SetBorderColor)
+  Q_PROPERTY(TDiagramScrollBar* VertScrollBar READ VertScrollBar WRITE SetVertScrollBar)
+  Q_PROPERTY(TDiagramScrollBar* HorzScrollBar READ HorzScrollBar WRITE SetHorzScrollBar)
+  Q_PROPERTY(DiagramEnums::TMouseWheelMode MouseWheelMode READ MouseWheelMode WRITE SetMouseWheelMode)
+  Q_PROPERTY(qint64 ActiveLayers READ ActiveLayers WRITE SetActiveLayers)
+  Q_PROPERTY(TDiagramLayers* Layers READ Layers WRITE SetLayers)
+  Q_PROPERTY(TCursor LinkCursor READ LinkCursor WRITE SetLinkCursor)
+  Q_PROPERTY(TCursor PanCursor READ PanCursor WRITE SetPanCursor)
+  Q_PROPERTY(TCursor ZoomCursor READ ZoomCursor WRITE SetZoomCursor)
+  Q_PROPERTY(bool IgnoreScreenDPI READ IgnoreScreenDPI WRITE SetIgnoreScreenDPI)
+  Q_PROPERTY(bool ShowCrossIndicators READ ShowCrossIndicators WRITE SetShowCrossIndicators)
+  Q_PROPERTY(TPageLines* PageLines READ PageLines WRITE SetPageLines)
+  Q_PROPERTY(DiagramEnums::TDiagramKeyActions KeyActions READ KeyActions WRITE SetKeyActions)
+  Q_PROPERTY(ElementEnums::TDiagramHandlesStyle HandlesStyle READ HandlesStyle WRITE SetHandlesStyle)
+  Q_PROPERTY(DrawingEnums::TDgrSmoothMode SmoothMode READ SmoothMode WRITE SetSmoothMode)
+  Q_PROPERTY(DrawingEnums::TDgrTextRenderingMode TextRenderingMode READ TextRenderingMode WRITE SetTextRenderingMode)
+  Q_PROPERTY(DiagramEnums::TDiagramSelectionMode SelectionMode READ SelectionMode WRITE SetSelectionMode)
+  Q_PROPERTY(bool CanMoveOutOfBounds READ CanMoveOutOfBounds WRITE SetCanMoveOutOfBounds)
+  Q_PROPERTY(TDiagramPageSettings* PageSettings READ PageSettings WRITE SetPageSettings)
+  Q_PROPERTY(bool RulerAutoUnit READ RulerAutoUnit WRITE SetRulerAutoUnit)
+  Q_PROPERTY(DiagramEnums::TDiagramMeasUnit MeasUnit READ MeasUnit WRITE SetMeasUnit)
+  Q_PROPERTY(bool WheelZoom READ WheelZoom WRITE SetWheelZoom)
+  Q_PROPERTY(int WheelZoomIncrement READ WheelZoomIncrement WRITE SetWheelZoomIncrement)
+  Q_PROPERTY(int WheelZoomMin READ WheelZoomMin WRITE SetWheelZoomMin)
+  Q_PROPERTY(int WheelZoomMax READ WheelZoomMax WRITE SetWheelZoomMax)
+  DGR_DEFAULT(PaintLinesFirst, false)
+  // Window properties. The stored ones travel with saved diagrams; the others are written
+  // only while the diagram is hosted by a form designer.
+  Q_PROPERTY(DiagramEnums::TAlign Align READ Align WRITE SetAlign)
+  Q_PROPERTY(int Left READ Left WRITE SetLeft)
+  Q_PROPERTY(int Top READ Top WRITE SetTop)
+  Q_PROPERTY(int Width READ Width WRITE SetWidth)
+  Q_PROPERTY(int Height READ Height WRITE SetHeight)
+  Q_PROPERTY(ControlTypes::TBorderStyle BorderStyle READ BorderStyle WRITE SetBorderStyle)
+  Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
+  Q_PROPERTY(TColor Color READ Color WRITE SetColor)
+  Q_PROPERTY(bool Ctl3D READ Ctl3D WRITE SetCtl3D)
+  Q_PROPERTY(TFont* Font READ Font WRITE SetFont)
+  Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
+  Q_PROPERTY(bool ParentCtl3D READ ParentCtl3D WRITE SetParentCtl3D)
+  Q_PROPERTY(bool ParentFont READ ParentFont WRITE SetParentFont)
+  Q_PROPERTY(bool ParentShowHint READ ParentShowHint WRITE SetParentShowHint)
+  Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint)
+  Q_PROPERTY(int TabOrder READ TabOrder WRITE SetTabOrder)
+  Q_PROPERTY(bool TabStop READ TabStop WRITE SetTabStop)
+  Q_PROPERTY(bool Visible READ Visible WRITE SetVisible)
+  DGR_STORED(Align, IsDesigning)
+  DGR_STORED(Left, IsDesigning)
+  DGR_STORED(Top, IsDesigning)
+  DGR_STORED(Width, IsDesigning)
+  DGR_STORED(Height, IsDesigning)
+  DGR_STORED(Enabled, IsDesigning)
+  DGR_STORED(ParentShowHint, IsDesigning)
+  DGR_STORED(TabOrder, IsDesigning)
+  DGR_STORED(TabStop, IsDesigning)
+  DGR_STORED(Visible, IsDesigning)
+  DGR_STORED(Font, IsFontStored)
+  DGR_STORED(Color, IsColorStored)
+  DGR_STORED(ShowHint, IsShowHintStored)
+  DGR_DEFAULT(Align, alNone)
+  DGR_DEFAULT(BorderStyle, bsSingle)
+  DGR_DEFAULT(Enabled, true)
+  DGR_DEFAULT(Ctl3D, false)
+  DGR_DEFAULT(ParentColor, false)
+  DGR_DEFAULT(ParentCtl3D, false)
+  DGR_DEFAULT(ParentFont, false)
+  DGR_DEFAULT(ParentShowHint, true)
+  DGR_DEFAULT(TabOrder, -1)
+  DGR_DEFAULT(TabStop, false)
+  DGR_DEFAULT(Visible, true)
+
+public:
+  explicit TvxDiagram(QWidget* parent = nullptr);
+  ~TvxDiagram() override;
+  void AfterConstruction() override;
+  void BeforeDestruction() override;
+
+  // --- Element lists --------------------------------------------------------------------
+  int DControlCount() const { return static_cast<int>(FDControls.size()); }
+  int BlockCount() const { return static_cast<int>(FBlocks.size()); }
+  int LinkCount() const { return static_cast<int>(FLinks.size()); }
+  // Indexed access raises EListError for an index out of range.
+  TDiagramControl* DControls(int index) const { return At(FDControls, index); }
+  TDiagramControl* Blocks(int index) const { return At(FBlocks, index); }
+  TDiagramControl* Links(int index) const { return At(FLinks, index); }
+  TDiagramControl* Selecteds(int index) const { return At(FSelecteds, index); }
+  int SelectedCount(TDiagramControlFilter filter = cfAll) const;
+  int SelectedBlockCount(TDiagramControlFilter filter = cfAll) const;
+  int SelectedLinkCount() const;
+  int IndexOfDControl(const TDiagramControl* control) const;
+
+  TDiagramControl* FindDControl(const QString& name) const;
+  TDiagramControl* FindBlock(const QString& name) const;
+  TDiagramControl* LinkBetweenBlocks(TDiagramControl* block1, TDiagramControl* block2) const;
+  bool AreBlocksLinked(TDiagramControl* block1, TDiagramControl* block2) const {
+    return LinkBetweenBlocks(block1, block2) != nullptr;
+  }
+  // The registered class named by ConnectionLineId when it is a line class, else nullptr.
+  const QMetaObject* ConnectionLineClass() const;
+
+  // --- Creation ---------------------------------------------------------------------------
+  // The base name followed by the first free counter: DiagramBlock1, DiagramBlock2, ...
+  QString FindCompName(const QObject* component, const QString& baseName) const;
+  // A new element of a registered class, named, not yet in the diagram; nullptr for nullptr.
+  TDiagramControl* CreateControl(const QMetaObject* elementClass, const QString& controlId);
+
+  // --- Update batching and notification ---------------------------------------------------
+  void BeginUpdate();
+  // Returns -1, or with optimize the number of redraw requests collected (0: none, no repaint).
+  int EndUpdate(bool optimize = false);
+  int UpdateCount() const { return FUpdateCount; }
+  void BeginInternalUpdate() { ++FInternalUpdating; }
+  void EndInternalUpdate() { if (FInternalUpdating > 0) --FInternalUpdating; }
+  bool IsInternalUpdating() const { return FInternalUpdating > 0; }
+  void BeginUpdatePos() { ++FUpdatingPos; }
+  void EndUpdatePos();
+  void Clear();
+  void ClearDControls();
+  void AddSubscriber(IDiagramSubscriber* subscriber);
+  void RefreshToolbars();
+  // Extent and scroll ranges follow the content (the coordinates code fills this in).
+  virtual void RecalcExtent();
+
+  // --- Layers -----------------------------------------------------------------------------
+  qint64 ActiveLayers() const { return FActiveLayers; }
+  void SetActiveLayers(qint64 value);
+  // Layers outside 0..63 are refused: ActivateLayer/DeactivateLayer ignore them and
+  // LayerActive answers false for them (layer 0 is always active).
+  void ActivateLayer(int layer);
+  void DeactivateLayer(int layer);
+  void DeleteLayerControls(TDiagramLayer* layer);
+
+  // --- TCustomDiagram ---------------------------------------------------------------------
+  QObject* AsObject() override { return this; }
+  QObject* ChildOwner() const override { return Owner(); }
+  bool IsDiagramLoading() const override { return IsLoading(); }
+  bool IsDiagramDestroying() const override { return IsDestroying(); }
+  void RegisterControl(TDiagramControl* control) override;
+  void UnregisterControl(TDiagramControl* control) override;
+  void RegisterBlock(TDiagramControl* block) override;
+  void UnregisterBlock(TDiagramControl* block) override;
+  void RegisterLine(TDiagramControl* line) override;
+  void UnregisterLine(TDiagramControl* line) override;
+  void Redraw() override;
+  void Modified() override;
+  TDiagramDesignMode DesignMode() const override { return FDesignMode; }
+  bool LayerActive(int layer) const override;
+  TDiagramLayers* Layers() const override { return FLayers.get(); }
+  TFont* DiagramFont() const override { return FFont.get(); }
+  bool DiagramShowHint() const override { return ShowHint(); }
+  TDiagramHandlesStyle HandlesStyle() const override { return FHandlesStyle; }
+  TDgrGraphicLib GraphicLib() const override { return FGraphicLib; }
+  TPaintStyle PaintStyle() const override { return FPaintStyle; }
+  bool ShowLinkPoints() const override { return FShowLinkPoints; }
+  bool AutomaticNodes() const override { return FAutomaticNodes; }
+  bool UsesSelectionBlock() const override;
+  TDot ClientToCanvas(const TDot& point) const override;
+  void ControlSelectionChanged(TDiagramControl* control, bool selected) override;
+  void RefreshSelectionBlockAngle() override {}
+  void NotifyLinkAdded(TDiagramControl* control, TDiagramControl* line, TLinkPoint* linkPoint) override;
+  void NotifyLinkRemoved(TDiagramControl* control, TDiagramControl* line, TLinkPoint* linkPoint) override;
+  TTextCell* EditingCell() const override { return nullptr; }
+  void CloseEditor(bool update) override {}
+  void EditControlText(TDiagramControl* control) override {}
+  void BringToFront(TDiagramControl* control) override;
+  void SendToBack(TDiagramControl* control) override;
+  void MakeControlVisible(TDiagramControl* control) override {}
+  void LayerDestroying(TDiagramLayer* layer) override;
+  void UnselectInvisible() override;
+  int ControlCount() const override { return DControlCount(); }
+  TDiagramControl* ControlAt(int index) const override { return DControls(index); }
+
+  // --- Selection brackets -------------------------------------------------------------
+  void BeginUpdateSel();
+  void EndUpdateSel();
+
+  // --- Published settings -------------------------------------------------------------
+  bool PaintLinesFirst() const { return FPaintLinesFirst; }
+  void SetPaintLinesFirst(bool value) { FPaintLinesFirst = value; }
+  int NettoExportOffset() const { return FNettoExportOffset; }
+  void SetNettoExportOffset(int value) { FNettoExportOffset = value; }
+  void SetAutomaticNodes(bool value) { SetAndRedraw(FAutomaticNodes, value); }
+  bool AutoScroll() const { return FAutoScroll; }
+  void SetAutoScroll(bool value);
+  bool AutoPage() const { return FAutoPage; }
+  void SetAutoPage(bool value);
+  TDiagramBackground* Background() const { return FBackground.get(); }
+  void SetBackground(const TDiagramBackground* value);
+  TSnapGrid* SnapGrid() const { return FSnapGrid.get(); }
+  void SetSnapGrid(const TSnapGrid* value) { FSnapGrid->Assign(value); }
+  void SetShowLinkPoints(bool value) { SetAndRedraw(FShowLinkPoints, value); }
+  TDiagramRuler* LeftRuler() const { return FLeftRuler.get(); }
+  void SetLeftRuler(const TDiagramRuler* value) { FLeftRuler->Assign(value); }
+  TDiagramRuler* TopRuler() const { return FTopRuler.get(); }
+  void SetTopRuler(const TDiagramRuler* value) { FTopRuler->Assign(value); }
+  int Zoom() const;
+  void SetZoom(int value);
+  double ZoomRatio() const { return FZoomRatio; }
+  TColor BorderColor() const { return FBorderColor; }
+  void SetBorderColor(TColor value);
+  TDiagramScrollBar* VertScrollBar() const { return FVertScrollBar.get(); }
+  void SetVertScrollBar(const TDiagramScrollBar* value) { FVertScrollBar->Assign(value); }
+  TDiagramScrollBar* HorzScrollBar() const { return FHorzScrollBar.get(); }
+  void SetHorzScrollBar(const TDiagramScrollBar* value) { FHorzScrollBar->Assign(value); }
+  TMouseWheelMode MouseWheelMode() const { return FMouseWheelMode; }
+  void SetMouseWheelMode(TMouseWheelMode value) { FMouseWheelMode = value; }
+  void SetLayers(const TDiagramLayers* value) { FLayers->Assign(value); }
+  TCursor LinkCursor() const { return FLinkCursor; }
+  void SetLinkCursor(TCursor value) { FLinkCursor = value; }
+  TCursor PanCursor() const { return FPanCursor; }
+  void SetPanCursor(TCursor value) { FPanCursor = value; }
+  TCursor ZoomCursor() const { return FZoomCursor; }
+  void SetZoomCursor(TCursor value) { FZoomCursor = value; }
+  bool IgnoreScreenDPI() const { return FIgnoreScreenDPI; }
+  void SetIgnoreScreenDPI(bool value) { FIgnoreScreenDPI = value; }
+  bool ShowCrossIndicators() const { return FShowCrossIndicators; }
+  void SetShowCrossIndicators(bool value) { SetAndRedraw(FShowCrossIndicators, value); }
+  TPageLines* PageLines() const { return FPageLines.get(); }
+  void SetPageLines(const TPageLines* value) { FPageLines->Assign(value); }
+  TDiagramKeyActions KeyActions() const { return FKeyActions; }
+  void SetKeyActions(TDiagramKeyActions value) { FKeyActions = value; }
+  void SetHandlesStyle(TDiagramHandlesStyle value);
+  TDgrSmoothMode SmoothMode() const { return FSmoothMode; }
+  void SetSmoothMode(TDgrSmoothMode value) { SetAndRedraw(FSmoothMode, value); }
+  TDgrTextRenderingMode TextRenderingMode() const { return FTextRenderingMode; }
+  void SetTextRenderingMode(TDgrTextRenderingMode value) { SetAndRedraw(FTextRenderingMode, value); }
+  TDiagramSelectionMode SelectionMode() const { return FSelectionMode; }
+  void SetSelectionMode(TDiagramSelectionMode value) { SetAndRedraw(FSelectionMode, value); }
+  bool CanMoveOutOfBounds() const { return FCanMoveOutOfBounds; }
+  void SetCanMoveOutOfBounds(bool value) { FCanMoveOutOfBounds = value; }
+  TDiagramPageSettings* PageSettings() const { return FPageSettings.get(); }
+  void SetPageSettings(const TDiagramPageSettings* value) { FPageSettings->Assign(value); }
+  bool RulerAutoUnit() const { return FRulerAutoUnit; }
+  void SetRulerAutoUnit(bool value) { SetAndRedraw(FRulerAutoUnit, value); }
+  TDiagramMeasUnit MeasUnit() const { return FMeasUnit; }
+  void SetMeasUnit(TDiagramMeasUnit value) { SetAndRedraw(FMeasUnit, value); }
+  bool WheelZoom() const { return FWheelZoom; }
+  void SetWheelZoom(bool value) { FWheelZoom = value; }
+  int WheelZoomIncrement() const { return FWheelZoomIncrement; }
+  void SetWheelZoomIncrement(int value) { FWheelZoomIncrement = value; }
+  int WheelZoomMin() const { return FWheelZoomMin; }
+  void SetWheelZoomMin(int value) { FWheelZoomMin = value; }
+  int WheelZoomMax() const { return FWheelZoomMax; }
+  void SetWheelZoomMax(int value) { FWheelZoomMax = value; }
+
+  // --- Window properties ----------------------------------------------------------------
+  TAlign Align() const { return FAlign; }
+  void SetAlign(TAlign value) { FAlign = value; }
+  int Left() const { return x(); }
+  void SetLeft(int value) { move(value, y()); }
+  int Top() const { return y(); }
+  void SetTop(int value) { move(x(), value); }
+  int Width() const { return width(); }
+  void SetWidth(int value) { resize(value, height()); }
+  int Height() const { return height(); }
+  void SetHeight(int value) { resize(width(), value); }
+  bool Enabled() const { return isEnabled(); }
+  void SetEnabled(bool value) { setEnabled(value); }
+  TColor Color() const { return FColor; }
+  void SetColor(TColor value);
+  TFont* Font() const { return FFont.get(); }
+  void SetFont(const TFont* font) { FFont->Assign(font); }
+  bool ParentColor() const { return FParentColor; }
+  void SetParentColor(bool value) { FParentColor = value; }
+  bool ParentCtl3D() const { return FParentCtl3D; }
+  void SetParentCtl3D(bool value) { FParentCtl3D = value; }
+  bool ParentFont() const { return FParentFont; }
+  void SetParentFont(bool value) { FParentFont = value; }
+  bool ParentShowHint() const { return FParentShowHint; }
+  void SetParentShowHint(bool value) { FParentShowHint = value; }
+  void SetShowHint(bool value);
+  int TabOrder() const { return FTabOrder; }
+  void SetTabOrder(int value) { FTabOrder = value; }
+  bool TabStop() const { return FTabStop; }
+  void SetTabStop(bool value) { FTabStop = value; }
+  bool Visible() const { return isVisibleTo(parentWidget()) || (!parentWidget() && !isHidden()); }
+  void SetVisible(bool value) { setVisible(value); }
+  Q_INVOKABLE bool IsDesigning() const { return ComponentState().testFlag(csDesigning); }
+  Q_INVOKABLE bool IsFontStored() const { return !FParentFont; }
+  Q_INVOKABLE bool IsColorStored() const { return !FParentColor; }
+  Q_INVOKABLE bool IsShowHintStored() const { return !FParentShowHint; }
+
+  // --- Public, not stored -----------------------------------------------------------------
+  QString ClipboardNamePrefix() const { return FClipPrefix; }
+  void SetClipboardNamePrefix(const QString& prefix) { FClipPrefix = prefix; }
+  TMouseState MouseState() const { return FMouseState; }
+  TColor ExportBackgroundColor() const { return FExportBackgroundColor; }
+  void SetExportBackgroundColor(TColor value) { FExportBackgroundColor = value; }
+  QString ConnectionLineId() const { return FConnectionLineId; }
+  void SetConnectionLineId(const QString& id) { FConnectionLineId = id; }
+  TDiagramDragStyle DragStyle() const { return FDragStyle; }
+  void SetDragStyle(TDiagramDragStyle value) { FDragStyle = value; }
+  bool FixedSideLines() const { return FFixedSideLines; }
+  void SetFixedSideLines(bool value) { FFixedSideLines = value; }
+  void SetDesignMode(TDiagramDesignMode value);
+  void SetGraphicLib(TDgrGraphicLib value);
+  bool UseGdiPlus() const { return FGraphicLib != dglGDI; }
+  void SetUseGdiPlus(bool value) { SetGraphicLib(value ? dglGDIPlus : dglGDI); }
+  bool PathDrawingMode() const { return FGraphicLib != dglGDI; }
+  const QMetaObject* CustomGroupBlockClass() const { return FCustomGroupBlockClass; }
+  void SetCustomGroupBlockClass(const QMetaObject* value);
+  TDiagramPrintSettings* PrintSettings() const { return FPrintSettings.get(); }
+  TSelectionBlock* SelectionBlock() const { return FSelBlock.get(); }
+  TDiagramUndoStack* UndoStack() const { return FUndoStack.get(); }
+  TDiagramControl* PreviousDControl() const { return FPreviousDControl; }
+  // The class used for temporary copies of the diagram.
+  virtual const QMetaObject* StreamDiagramClass() const;
+  void DeleteSelecteds();
+
+  // --- Streaming hooks --------------------------------------------------------------------
+  void GetChildren(const std::function<void(QObject*)>& proc, QObject* root) override;
+  QObject* GetChildOwner() override { return Owner(); }
+  QObject* GetChildParent() override { return this; }
+  void Loaded() override;
+  // True while the diagram writes its elements as children (files, undo, clipboard).
+  bool InternalStreaming() const { return FInternalStreaming; }
+  void SetInternalStreaming(bool value) { FInternalStreaming = value; }
+  bool ClipboardStreaming() const { return FClipboardStreaming; }
+  void SetClipboardStreaming(bool value) { FClipboardStreaming = value; }
+
+  // --- Events -----------------------------------------------------------------------------
+  TDControlEvent OnInsertDControl;
+  TDControlEvent OnInsertBlock;
+  TDControlEvent OnInsertLink;
+  TDControlEvent OnRemoveDControl;
+  TDControlEvent OnSelectDControl;
+  TDControlEvent OnUnselectDControl;
+  TDiagramNotifyEvent OnSelectionChanging;
+  TDiagramNotifyEvent OnSelectionChanged;
+  TDiagramNotifyEvent OnModified;
+  TDiagramDrawBlockEvent OnDrawBlock;
+  TDiagramDrawBlockEvent OnDrawShape;
+  TDiagramDrawBlockEvent OnAfterDrawBlock;
+  TGetSurroundPtsEvent OnGetSurroundPts;
+  TDControlMouseEvent OnDControlMouseDown;
+  TDControlMouseEvent OnDControlMouseUp;
+  TDControlMouseMoveEvent OnDControlMouseMove;
+  TDControlEvent OnBlockMouseEnter;
+  TDControlEvent OnBlockMouseLeave;
+  TDControlEvent OnDControlClick;
+  TDControlEvent OnDControlDblClick;
+  TDiagramLinkEvent OnLinkAdded;
+  TDiagramLinkEvent OnLinkRemoved;
+  TAcceptAnchorEvent OnAcceptAnchor;
+  TAcceptLinkEvent OnAcceptLink;
+  TDiagramNotifyEvent OnBeforeMove;
+  TDiagramNotifyEvent OnAfterMove;
+  TDiagramNotifyEvent OnBeforeResize;
+  TDiagramNotifyEvent OnAfterResize;
+  TDiagramMovingEvent OnMoving;
+  TDiagramMovingEvent OnDControlResizing;
+  TDiagramPaintEvent OnBeforePaint;
+  TDiagramPaintEvent OnAfterPaint;
+  TDrawLinkPointEvent OnDrawLinkPoint;
+  TCloseEditorEvent OnCloseEditor;
+  TBeforeCreateControlEvent OnBeforeCreateControl;
+  // For a form designer: selection events and per-element selection, Info always 0.
+  TDiagramDesignEvent OnDesignEvent;
+
+  // Invalidations of the whole control so far (for tests and diagnostics).
+  int InvalidationCount() const { return FInvalidationCount; }
+
+protected:
+  void Paint() override;
+  bool GetHint(TPoint pos, QString& text, TRect& validRect) override;
+
+private:
+  template <class T>
+  void SetAndRedraw(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    Redraw();
+  }
+  static TDiagramControl* At(const std::vector<TDiagramControl*>& list, int index);
+  void ResetView();
+  void DiagramFontChanged();
+  void SettingsChanged() { Redraw(); }
+  void FireDesignEvent(TDiagramEventType type);
+  bool MatchesFilter(const TDiagramControl* control, TDiagramControlFilter filter) const;
+
+  // Element lists: references only; the owner frees the elements.
+  std::vector<TDiagramControl*> FDControls;
+  std::vector<TDiagramControl*> FBlocks;
+  std::vector<TDiagramControl*> FLinks;
+  std::vector<TDiagramControl*> FSelecteds;
+  std::vector<IDiagramSubscriber*> FSubList;
+
+  int FUpdateCount = 0;
+  int FRedrawRequestCount = 0;
+  int FInternalUpdating = 0;
+  int FUpdatingPos = 0;
+  int FUpdatingSel = 0;
+  bool FInternalStreaming = false;
+  bool FClipboardStreaming = false;
+  bool FPainting = false;
+  QString FClipPrefix = QStringLiteral("___clip___");
+  QPointer<TDiagramControl> FPreviousDControl;
+  int FInvalidationCount = 0;
+
+  // Owned parts, created in this order and freed in the documented order.
+  std::unique_ptr<TDiagramLayers> FLayers;
+  std::unique_ptr<TDiagramPageSettings> FPageSettings;
+  std::unique_ptr<TDiagramPrintSettings> FPrintSettings;
+  std::unique_ptr<TDiagramScrollBar> FHorzScrollBar;
+  std::unique_ptr<TDiagramScrollBar> FVertScrollBar;
+  std::unique_ptr<TDiagramUndoStack> FUndoStack;
+  std::unique_ptr<TSnapGrid> FSnapGrid;
+  std::unique_ptr<TPageLines> FPageLines;
+  std::unique_ptr<TDiagramBackground> FBackground;
+  std::unique_ptr<TDiagramRuler> FTopRuler;
+  std::unique_ptr<TDiagramRuler> FLeftRuler;
+  std::unique_ptr<TSelectionBlock> FSelBlock;
+  std::unique_ptr<TFont> FFont;
+
+  // Settings.
+  bool FPaintLinesFirst = false;
+  int FNettoExportOffset = 3;
+  bool FAutomaticNodes = false;
+  bool FAutoScroll = true;
+  bool FAutoPage = false;
+  bool FShowLinkPoints = true;
+  double FZoomRatio = 1.0;
+  double FPreviewZoom = 1.0;
+  TColor FBorderColor = clGray;
+  TMouseWheelMode FMouseWheelMode = mwOff;
+  qint64 FActiveLayers = 0;
+  TCursor FLinkCursor = crHandPoint;
+  TCursor FPanCursor = crHandPoint;
+  TCursor FZoomCursor = crDefault;
+  bool FIgnoreScreenDPI = false;
+  bool FShowCrossIndicators = false;
+  TDiagramKeyActions FKeyActions = TDiagramKeyActions(kaEscape) | kaMove | kaPage | kaResize | kaSelect;
+  TDiagramHandlesStyle FHandlesStyle = hsClassic;
+  TDgrSmoothMode FSmoothMode = smAntiAlias;
+  TDgrTextRenderingMode FTextRenderingMode = tmAntiAlias;
+  TDiagramSelectionMode FSelectionMode = slmMultiple;
+  bool FCanMoveOutOfBounds = true;
+  bool FRulerAutoUnit = false;
+  TDiagramMeasUnit FMeasUnit = duCenti;
+  bool FWheelZoom = false;
+  int FWheelZoomIncrement = 10;
+  int FWheelZoomMin = 10;
+  int FWheelZoomMax = 500;
+  TAlign FAlign = alNone;
+  TColor FColor = clWindow;
+  bool FParentColor = false;
+  bool FParentCtl3D = false;
+  bool FParentFont = false;
+  bool FParentShowHint = true;
+  int FTabOrder = -1;
+  bool FTabStop = false;
+
+  TMouseState FMouseState = msBrowsing;
+  TPaintStyle FPaintStyle = psScreen;
+  TColor FExportBackgroundColor = clWhite;
+  QString FConnectionLineId;
+  TDiagramDragStyle FDragStyle = dsOutline;
+  bool FFixedSideLines = false;
+  TDiagramDesignMode FDesignMode = ddmEditable;
+  TDgrGraphicLib FGraphicLib = DefaultGraphicLib;
+  const QMetaObject* FCustomGroupBlockClass = nullptr;
+};

@@ -1,0 +1,78 @@
+#pragma once
+// The diagram as its elements see it. The document library implements this interface
+// (TvxDiagram); elements depend only on it, so the two libraries do not depend on each other.
+
+#include "elements/ElementTypes.h"
+
+#include <QString>
+
+class QObject;
+class TFont;
+class TDiagramLayers;
+class TDiagramLayer;
+class TTextCell;
+
+class TCustomDiagram {
+public:
+  virtual ~TCustomDiagram() = default;
+
+  // The diagram as a QObject (its name, owner and children).
+  virtual QObject* AsObject() = 0;
+  // Owner of the elements: the diagram's own owner (usually the designer window).
+  virtual QObject* ChildOwner() const = 0;
+  virtual bool IsDiagramLoading() const = 0;
+  virtual bool IsDiagramDestroying() const = 0;
+
+  // Element registry, called by elements when their Diagram changes.
+  virtual void RegisterControl(TDiagramControl* control) = 0;
+  virtual void UnregisterControl(TDiagramControl* control) = 0;
+  virtual void RegisterBlock(TDiagramControl* block) = 0;
+  virtual void UnregisterBlock(TDiagramControl* block) = 0;
+  virtual void RegisterLine(TDiagramControl* line) = 0;
+  virtual void UnregisterLine(TDiagramControl* line) = 0;
+
+  // Change flow.
+  virtual void Redraw() = 0;
+  virtual void Modified() = 0;
+
+  // Settings elements read.
+  virtual TDiagramDesignMode DesignMode() const = 0;
+  virtual bool LayerActive(int layer) const = 0;
+  virtual TDiagramLayers* Layers() const = 0;
+  virtual TFont* DiagramFont() const = 0;
+  virtual bool DiagramShowHint() const = 0;
+  virtual TDiagramHandlesStyle HandlesStyle() const = 0;
+  virtual TDgrGraphicLib GraphicLib() const = 0;
+  virtual TPaintStyle PaintStyle() const = 0;
+  virtual bool ShowLinkPoints() const = 0;
+  virtual bool AutomaticNodes() const = 0;
+  virtual bool UsesSelectionBlock() const = 0;
+  virtual TDot ClientToCanvas(const TDot& point) const = 0;
+
+  // Selection: the element's flag changed; the diagram keeps its list and fires its events.
+  virtual void ControlSelectionChanged(TDiagramControl* control, bool selected) = 0;
+  // The selection wrapper follows the angle of its single element.
+  virtual void RefreshSelectionBlockAngle() = 0;
+
+  // A line was attached to / detached from a link point of control.
+  virtual void NotifyLinkAdded(TDiagramControl* control, TDiagramControl* line, TLinkPoint* linkPoint) = 0;
+  virtual void NotifyLinkRemoved(TDiagramControl* control, TDiagramControl* line, TLinkPoint* linkPoint) = 0;
+
+  // In-place text editor.
+  virtual TTextCell* EditingCell() const = 0;
+  virtual void CloseEditor(bool update) = 0;
+  virtual void EditControlText(TDiagramControl* control) = 0;
+
+  // Paint order and view.
+  virtual void BringToFront(TDiagramControl* control) = 0;
+  virtual void SendToBack(TDiagramControl* control) = 0;
+  virtual void MakeControlVisible(TDiagramControl* control) = 0;
+
+  // Layers: a named layer goes away / something made elements invisible.
+  virtual void LayerDestroying(TDiagramLayer* layer) = 0;
+  virtual void UnselectInvisible() = 0;
+
+  // Engine changes: every element whose drawer no longer matches recreates it.
+  virtual int ControlCount() const = 0;
+  virtual TDiagramControl* ControlAt(int index) const = 0;
+};

@@ -1,0 +1,276 @@
+#pragma once
+// TDiagramControl: the base of every element a diagram holds (blocks, lines, groups).
+//
+// An element is a component owned by the diagram's owner; it belongs to a diagram only
+// through its Diagram property. It owns its handles, link points, text cells, font, link
+// point pen and brush, two geometry drawers and (with a path engine) an engine drawer.
+// Every visible change ends in Redraw() and, for the document, Modified().
+
+#include "elements/ElementTypes.h"
+#include "geometry/DiagramTypes.h"
+#include "platform/Component.h"
+#include "platform/ControlTypes.h"
+#include "platform/GraphicsTypes.h"
+
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TFont;
+class TPen;
+class TBrush;
+class TStretchHandles;
+class TLinkPoints;
+class TTextCells;
+class TTextCell;
+class THandlesAppearance;
+class TDiagramLayer;
+class TBlockDrawer;
+class QMouseEvent;
+
+using TDControlLinkEvent = std::function<void(TDiagramControl* control, TDiagramControl* link, TLinkPoint* linkPoint)>;
+
+class TDiagramControl : public TComponent {
+  Q_OBJECT
+public:
+  explicit TDiagramControl(QObject* owner = nullptr);
+  ~TDiagramControl() override;
+
+  void AfterConstruction() override;
+  void BeforeDestruction() override;
+
+  // --- Diagram membership -------------------------------------------------------------
+  TCustomDiagram* Diagram() const { return FDiagram; }
+  void SetDiagram(TCustomDiagram* diagram);
+
+  // --- Identity and restrictions ------------------------------------------------------
+  QString DControlID() const;
+  void SetDControlID(const QString& id) { FDControlID = id; }
+  TControlRestrictions Restrictions() const { return FRestrictions; }
+  void SetRestrictions(TControlRestrictions restrictions) { FRestrictions = restrictions; }
+
+  // --- Selection, visibility, layers --------------------------------------------------
+  bool Selected() const;
+  void SetSelected(bool selected);
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool visible);
+  int Layer() const { return FLayerInteger; }
+  void SetLayer(int layer);
+  TDiagramLayer* LayerObj() const { return FLayerObj; }
+  void SetLayerObj(TDiagramLayer* layer);
+  QString LayerName() const;
+  void SetLayerName(const QString& name);
+  // The name of a layer to resolve once the element joins a diagram.
+  QString PendingLayerName() const { return FLayerNameFix; }
+  void ResolvePendingLayerName();
+  // The diagram tells its elements that a named layer goes away.
+  void LayerDestroying(TDiagramLayer* layer, bool keepName);
+  bool IsVisible() const;
+  bool Collapsed() const { return FCollapsed; }
+  void SetCollapsed(bool collapsed) { FCollapsed = collapsed; }
+  bool IsBackgroundControl() const { return FIsBackgroundControl; }
+  void SetIsBackgroundControl(bool value);
+  int Transparency() const { return FTransparency; }
+  // Kept within 0..100.
+  void SetTransparency(int value);
+
+  // --- Text, font, hints --------------------------------------------------------------
+  TTextCells* TextCells() const { return FTextCells.get(); }
+  void SetTextCells(const TTextCells* cells);
+  TFont* Font() const { return FFont.get(); }
+  void SetFont(const TFont* font);
+  bool DiagramFont() const { return FDiagramFont; }
+  void SetDiagramFont(bool value);
+  QString Hint() const { return FHint; }
+  void SetHint(const QString& hint) { FHint = hint; }
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool value);
+  bool ParentShowHint() const { return FParentShowHint; }
+  void SetParentShowHint(bool value);
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor cursor) { FCursor = cursor; }
+  QString StringData() const { return FStringData; }
+  void SetStringData(const QString& data) { FStringData = data; }
+  QObject* Obj() const { return FObj; }
+  void SetObj(QObject* obj) { FObj = obj; }
+
+  // --- Owned parts --------------------------------------------------------------------
+  TStretchHandles* Handles() const { return FHandles.get(); }
+  TLinkPoints* LinkPoints() const { return FLinkPoints.get(); }
+  THandlesAppearance* HandlesAppearance() const { return FHandlesAppearance.get(); }
+  TPen* LinkPointPen() const { return FLinkPointPen.get(); }
+  TBrush* LinkPointBrush() const { return FLinkPointBrush.get(); }
+  TLinkPointStyle LinkPointStyle() const { return FLinkPointStyle; }
+  void SetLinkPointStyle(TLinkPointStyle style);
+  TBlockDrawer* Drawer() const { return FDrawer.get(); }
+  TBlockDrawer* TempDrawer() const { return FTempDrawer.get(); }
+  TDgrBlockDrawer* DgrDrawer() const { return FDgrDrawer.get(); }
+  TInsertStyle InsertStyle() const { return FInsertStyle; }
+  void SetInsertStyle(TInsertStyle style) { FInsertStyle = style; }
+  bool AutoCreateLinkPoints() const { return FAutoCreateLinkPoints; }
+  void SetAutoCreateLinkPoints(bool value) { FAutoCreateLinkPoints = value; }
+  TDControlPaintMode IntPaintMode() const { return FIntPaintMode; }
+  // Acting members pass the paint mode on to their group, recursively.
+  void SetIntPaintMode(TDControlPaintMode mode);
+
+  // --- Groups -------------------------------------------------------------------------
+  TDiagramControl* GroupBlock() const { return FGroupBlock; }
+  // Joining or leaving a group (called by the group).
+  void SetGroupBlock(TDiagramControl* group) { FGroupBlock = group; }
+  TDiagramControl* MasterGroup() const;
+  bool IsMember() const { return FGroupBlock != nullptr; }
+  virtual bool IsGroup() const { return false; }
+  // True for the diagram's selection wrapper.
+  virtual bool IsSelectionBlock() const { return false; }
+  bool AsMember() const;
+  // Leaf members of a group in member order (groups override).
+  virtual void CollectLeafMembers(std::vector<TDiagramControl*>& into) { into.push_back(this); }
+
+  // What kind of element this is, for the diagram's lists.
+  virtual bool IsBlock() const { return false; }
+  virtual bool IsLine() const { return false; }
+
+  // --- Capability tests ---------------------------------------------------------------
+  bool CanMove() const { return CanDo(crNoMove, true); }
+  bool CanResize() const { return CanDo(crNoResize, true); }
+  bool CanRotate() const { return CanDo(crNoRotation, true); }
+  bool CanEdit() const { return CanDo(crNoEdit, true); }
+  bool CanMoveRotCenter() const { return CanDo(crNoRotCenterMove, true); }
+  bool CanLink() const { return CanDo(crNoLink, true); }
+  bool CanSelect() const { return CanDo(crNoSelect, false); }
+  bool CanCopyToClipboard() const { return CanDo(crNoClipboard, false); }
+
+  // --- Engine -------------------------------------------------------------------------
+  TDgrGraphicLib EffectiveGraphicLib() const;
+  void SetGraphicLib(TDgrGraphicLib lib);
+  virtual void RecreateDgrDrawer();
+  virtual void FreeDgrDrawer();
+
+  // --- Forwarders to the diagram ------------------------------------------------------
+  void BringToFront();
+  void SendToBack();
+  void EditText();
+  void MakeVisible();
+
+  TTextCell* DefaultTextCell();
+  bool HasDefaultTextCell() const;
+  TTextCell* SelectNextCell(TTextCell* cell, bool forward);
+
+  // Tells every link point anchored to one of ours that ours moved or goes away.
+  void NotifyAnchoreds(TAnchorChange change);
+
+  // --- Streaming hooks ----------------------------------------------------------------
+  void DefineProperties(TFiler& filer) override;
+  void Loaded() override;
+  bool HasParent() const override { return true; }
+  QObject* GetParentComponent() const override;
+  void SetParentComponent(QObject* parent) override;
+
+  // --- Virtual operations, in slot order ----------------------------------------------
+  virtual void HandleDestroying(TStretchHandle* handle) {}
+  virtual void TextCellDestroying(TTextCell* cell);
+  virtual void UnlinkUnselectedAnchors();
+  virtual TLinkPoint* HandleLinkPoint(TStretchHandle* handle) { return nullptr; }
+  virtual void ApplyCursorGeometry() {}
+  virtual void RestoreSavedGeometry() {}
+  virtual void SetupDgrDrawer(TDgrBlockDrawer* drawer) {}
+  virtual void SetupDrawer(TBlockDrawer* drawer) {}
+  virtual void TextCellsChanged() { Redraw(); }
+  virtual void HandlesChanged() {}
+  virtual TSquare SourceRectToClient(const TSquare& rect) const { return rect; }
+  virtual void LinkAdded(TDiagramControl* link, TLinkPoint* linkPoint);
+  virtual void LinkRemoved(TDiagramControl* link, TLinkPoint* linkPoint);
+  virtual void RotationChanged();
+  virtual void AngleChanged(double oldAngle) { RotationChanged(); }
+  virtual void AnchorLinkChanged(TLinkPoint* linkPoint) = 0;
+  virtual void LinkedAnchorChanged(TLinkPoint* linkPoint, TAnchorChange change) = 0;
+  virtual void Redraw();
+  virtual void DrawCells(const TDiagramDrawInfo& info);
+  virtual void DrawCell(const TDiagramDrawInfo& info, TTextCell* cell);
+  virtual void DrawControl(const TDiagramDrawInfo& info) = 0;
+  virtual bool PointInControl(const TPoint& pos) = 0;
+  virtual void DoDblClick() {}
+  virtual void DoClick() {}
+  virtual void DoMouseDown(TMouseButton button, TShiftState shift, int x, int y) {}
+  virtual void DoMouseDownEx(TMouseButton button, TShiftState shift, int x, int y, TStretchHandle* handle) {}
+  virtual void DoMouseMove(TShiftState shift, int x, int y) {}
+  virtual void DoMouseUp(TMouseButton button, TShiftState shift, int x, int y) {}
+  virtual void MoveBy(double dx, double dy) = 0;
+  virtual TSquare ControlRect() const = 0;
+  virtual TSquare SurroundRect() const = 0;
+  virtual void StartMoving() = 0;
+  virtual void ControlMoving(TControlMoveInfo& info) = 0;
+  virtual void ControlInserting(TControlInsertInfo& info) = 0;
+  virtual void ControlDrawing(TControlDrawInfo& info) = 0;
+  virtual void StartHandleMoving() = 0;
+  virtual void HandleMoving(THandleMoveInfo& info) = 0;
+  virtual void DrawHandles(const TDiagramDrawInfo& info);
+  virtual void DrawHandle(const TDiagramDrawInfo& info, TStretchHandle* handle);
+  virtual TDot HandleClientPoint(const TStretchHandle* handle) const;
+  virtual TDot LinkPointClientPoint(const TLinkPoint* linkPoint) const;
+  virtual void DiagramChanged(TCustomDiagram* oldDiagram, TCustomDiagram* newDiagram);
+  virtual void SelectedChanged() {}
+  virtual void CalcSize(TCanvas* canvas) {}
+
+  // The angle of the element (blocks publish and keep it in [0, 360)).
+  double Angle() const { return FAngle; }
+
+  TDControlLinkEvent OnLinkAdded;
+  TDControlLinkEvent OnLinkRemoved;
+
+protected:
+  // The link point class: collections make their items through this factory.
+  virtual TLinkPoint* CreateLinkPoint(TLinkPoints* collection);
+
+  void SetAngleField(double angle) { FAngle = angle; }
+  // Font changes of the element's own font.
+  void FontChanged();
+  void ApplyDiagramFont();
+  void ApplyDiagramShowHint();
+
+private:
+  bool CanDo(TControlRestriction restriction, bool layerEditableCounts) const;
+  void DropSelectionIfHidden();
+  void ReadDControlID(TReader& reader);
+  void ReadCollapsed(TReader& reader);
+
+  TCustomDiagram* FDiagram = nullptr;
+  bool FSelected = false;
+  std::unique_ptr<TStretchHandles> FHandles;
+  std::unique_ptr<TLinkPoints> FLinkPoints;
+  TControlRestrictions FRestrictions;
+  QString FDControlID;
+  std::unique_ptr<TBrush> FLinkPointBrush;
+  std::unique_ptr<TPen> FLinkPointPen;
+  double FAngle = 0;
+  std::unique_ptr<TBlockDrawer> FDrawer;
+  std::unique_ptr<TBlockDrawer> FTempDrawer;
+  TLinkPointStyle FLinkPointStyle = ptCross;
+  QPointer<QObject> FObj;
+  TInsertStyle FInsertStyle = isInsert;
+  QString FHint;
+  bool FShowHint = false;
+  bool FParentShowHint = true;
+  TCursor FCursor = crDefault;
+  std::unique_ptr<TFont> FFont;
+  bool FDiagramFont = true;
+  std::unique_ptr<TTextCells> FTextCells;
+  int FNotifying = 0;
+  QString FStringData;
+  bool FVisible = true;
+  int FLayerInteger = 0;
+  TDiagramLayer* FLayerObj = nullptr;
+  bool FCollapsed = false;
+  bool FAutoCreateLinkPoints = false;
+  bool FIsBackgroundControl = false;
+  std::unique_ptr<TDgrBlockDrawer> FDgrDrawer;
+  std::unique_ptr<TDgrGraphicsPath> FTempPath;
+  TDControlPaintMode FIntPaintMode = pmNormal;
+  int FTransparency = 0;
+  TDiagramControl* FGroupBlock = nullptr;
+  QString FLayerNameFix;
+  std::unique_ptr<THandlesAppearance> FHandlesAppearance;
+  TDgrGraphicLib FGraphicLib = dglGDIPlus;
+  bool FCustomGraphicLib = false;
+};
