@@ -11,3 +11,6 @@ struct TDgrCommand {
   // Runs with the arguments after the command name; returns the process exit code.
   int (*Run)(const QStringList& args, QTextStream& out, QTextStream& err);
 };
+
+// ConvertCommand.cpp
+int RunConvertCommand(const QStringList& args, QTextStream& out, QTextStream& err);

@@ -10,6 +10,7 @@ namespace {
 
 // Add new sub-commands here (declared in their own source files).
 const TDgrCommand kCommands[] = {
+    {"convert", "convert IN OUT [--to-text|--to-binary]", "Converts an object stream between its binary and text forms ('-' is stdin/stdout)", RunConvertCommand},
     {nullptr, nullptr, nullptr, nullptr},
 };
 
