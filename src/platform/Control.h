@@ -99,6 +99,9 @@ public:
 
   bool ShowHint() const { return FShowHint; }
   void SetShowHint(bool value) { FShowHint = value; }
+  // The hint at a client position through GetHint, with its rectangle as a QRect; false
+  // when hints are off or there is none.
+  bool HintAt(const QPoint& pos, QString& text, QRect& area);
 
   // Logical pixels per inch of the screen the control is on (96 without a screen).
   int PixelsPerInch() const;
