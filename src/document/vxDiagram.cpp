@@ -183,7 +183,9 @@ void TvxDiagram::RegisterControl(TDiagramControl* control) {
   if (control->Selected() && !Contains(FSelecteds, control)) FSelecteds.push_back(control);
   if (!IsLoading() && OnInsertDControl) OnInsertDControl(this, control);
   if (control->IsBlock() && !IsLoading() && FSnapGrid->Active() && FSnapGrid->Force()) {
-    // Snapping a block's corner comes with the block geometry (it moves the block by the difference).
+    const TSquare rect = control->ControlRect();
+    const TDot snapped = FSnapGrid->SnapPoint({rect.Left, rect.Top});
+    if (snapped.X != rect.Left || snapped.Y != rect.Top) control->MoveBy(snapped.X - rect.Left, snapped.Y - rect.Top);
   }
   RecalcExtent();
   Redraw();
@@ -538,6 +540,13 @@ TDot TvxDiagram::ClientToCanvas(const TDot& point) const {
   return p;
 }
 
+TDot TvxDiagram::CanvasToClient(const TDot& point) const {
+  const TDot origin = ClientToCanvas({0, 0});
+  TDot p{point.X - origin.X, point.Y - origin.Y};
+  if (FZoomRatio != 1.0) p = {p.X * (1.0 / FZoomRatio), p.Y * (1.0 / FZoomRatio)};
+  return p;
+}
+
 // --- Streaming ------------------------------------------------------------------------------
 
 void TvxDiagram::GetChildren(const std::function<void(QObject*)>& proc, QObject* root) {
@@ -565,4 +574,28 @@ void TvxDiagram::Paint() {
   FPainting = false;
 }
 
-bool TvxDiagram::GetHint(TPoint pos, QString& text, TRect& validRect) { return false; }
+bool TvxDiagram::GetHint(TPoint pos, QString& text, TRect& validRect) {
+  TDiagramControl* control = DControlAtPos(CanvasToClient({double(pos.X), double(pos.Y)}), csmAll, cfIgnoreGroups);
+  if (!control || !control->ShowHint()) return false;
+  text = control->Hint();
+  // The rectangle goes back to the window, so it is in canvas pixels (right for any zoom and scroll).
+  const TSquare surround = control->SurroundRect();
+  const TDot topLeft = ClientToCanvas({surround.Left, surround.Top});
+  const TDot bottomRight = ClientToCanvas({surround.Right, surround.Bottom});
+  validRect = {Round(topLeft.X), Round(topLeft.Y), Round(bottomRight.X), Round(bottomRight.Y)};
+  return true;
+}
+
+TDiagramControl* TvxDiagram::DControlAtPos(const TDot& pos, TControlSearchMode mode,
+                                           TDiagramControlFilter filter) const {
+  const TPoint rounded{Round(pos.X), Round(pos.Y)};
+  for (auto it = FDControls.rbegin(); it != FDControls.rend(); ++it) {
+    TDiagramControl* control = *it;
+    if (!control->IsVisible() || (mode == csmIgnoreLines && control->IsLine())) continue;
+    const TSquare r = control->SurroundRect();
+    if (!(pos.X >= r.Left - 5 && pos.X < r.Right + 5 && pos.Y >= r.Top - 5 && pos.Y < r.Bottom + 5)) continue;
+    if (!MatchesFilter(control, filter)) continue;
+    if (control->PointInControl(rounded)) return control;
+  }
+  return nullptr;
+}

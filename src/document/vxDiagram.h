@@ -50,6 +50,8 @@ enum TDiagramControlFilter { cfAll, cfIgnoreMembers, cfIgnoreGroups, cfIgnoreAsM
 Q_ENUM_NS(TDiagramControlFilter)
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 Q_ENUM_NS(TAlign)
+enum TControlSearchMode { csmAll, csmIgnoreLines };
+Q_ENUM_NS(TControlSearchMode)
 }  // namespace DiagramEnums
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(DiagramEnums::TDiagramKeyActions)
@@ -74,6 +76,8 @@ using DiagramEnums::TDiagramControlFilter;
 using enum DiagramEnums::TDiagramControlFilter;
 using DiagramEnums::TAlign;
 using enum DiagramEnums::TAlign;
+using DiagramEnums::TControlSearchMode;
+using enum DiagramEnums::TControlSearchMode;
 
 struct TDgrNotificationInfo {
   TDgrEvent Event = deLibraryChanged;
@@ -223,6 +227,10 @@ public:
   bool AreBlocksLinked(TDiagramControl* block1, TDiagramControl* block2) const {
     return LinkBetweenBlocks(block1, block2) != nullptr;
   }
+  // The topmost visible element at a client position (its surrounding rectangle widened by
+  // 5 units, then its own hit test), skipping what the mode and filter exclude.
+  TDiagramControl* DControlAtPos(const TDot& pos, TControlSearchMode mode, TDiagramControlFilter filter) const;
+  TDot CanvasToClient(const TDot& point) const;
   // The registered class named by ConnectionLineId when it is a line class, else nullptr.
   const QMetaObject* ConnectionLineClass() const;
 

@@ -318,6 +318,60 @@ TEST(Zoom, ReadsBackTruncatedInExtendedPrecision) {
   }
 }
 
+TEST_F(DiagramLists, TopmostVisibleElementAtAPosition) {
+  auto* below = Add<TTestBlock>();
+  auto* above = Add<TTestBlock>();
+  above->Rect = {20, 20, 70, 70};
+  auto* line = Add<TTestLine>();
+  line->Rect = {0, 0, 100, 100};
+  EXPECT_EQ(diagram->DControlAtPos({30, 30}, csmAll, cfAll), line);
+  EXPECT_EQ(diagram->DControlAtPos({30, 30}, csmIgnoreLines, cfAll), above);
+  above->SetVisible(false);
+  EXPECT_EQ(diagram->DControlAtPos({30, 30}, csmIgnoreLines, cfAll), below);
+  EXPECT_EQ(diagram->DControlAtPos({90, 90}, csmIgnoreLines, cfAll), nullptr);
+}
+
+TEST_F(DiagramLists, ForcedGridSnapsNewBlocksButNotLoadedOnes) {
+  diagram->SnapGrid()->SetActive(true);
+  diagram->SnapGrid()->SetForce(true);
+  auto* placed = Create<TTestBlock>(&form);
+  placed->Rect = {13, 21, 63, 71};
+  placed->SetDiagram(diagram);
+  EXPECT_EQ(placed->Rect.Left, 16);
+  EXPECT_EQ(placed->Rect.Top, 24);
+  diagram->SetComponentState(csLoading);
+  auto* loaded = Create<TTestBlock>(&form);
+  loaded->Rect = {13, 21, 63, 71};
+  loaded->SetDiagram(diagram);
+  EXPECT_EQ(loaded->Rect.Left, 13);
+}
+
+struct HintProbe : TvxDiagram {
+  explicit HintProbe(QWidget* parent) : TvxDiagram(parent) {}
+  using TvxDiagram::GetHint;
+};
+
+TEST(Hints, RectangleIsInCanvasPixelsUnderZoomAndScroll) {
+  QWidget form;
+  auto* probe = Create<HintProbe>(&form);
+  TvxDiagram* diagram = probe;
+  auto* block = Create<TTestBlock>(&form);
+  block->Rect = {100, 100, 150, 140};
+  block->SetDiagram(diagram);
+  block->SetHint(QStringLiteral("Start here"));
+  block->SetShowHint(true);
+  diagram->SetZoom(200);
+  diagram->HorzScrollBar()->SetPosition(50);
+  QString text;
+  TRect rect;
+  ASSERT_TRUE(probe->GetHint({200, 250}, text, rect));
+  EXPECT_EQ(text, "Start here");
+  EXPECT_EQ(rect, (TRect{150, 200, 250, 280}));
+  EXPECT_FALSE(probe->GetHint({5, 5}, text, rect));
+  block->SetShowHint(false);
+  EXPECT_FALSE(probe->GetHint({200, 250}, text, rect));
+}
+
 TEST(Subscribers, RefreshToolbarsNotifiesInSubscriptionOrder) {
   struct Recorder : IDiagramSubscriber {
     QStringList* log;

@@ -16,7 +16,9 @@ public:
   void AnchorLinkChanged(TLinkPoint*) override { ++AnchorLinkChanges; }
   void LinkedAnchorChanged(TLinkPoint*, TAnchorChange change) override { LastChange = change; ++LinkedChanges; }
   void DrawControl(const TDiagramDrawInfo&) override {}
-  bool PointInControl(const TPoint&) override { return false; }
+  bool PointInControl(const TPoint& p) override {
+    return p.X >= Rect.Left && p.X < Rect.Right && p.Y >= Rect.Top && p.Y < Rect.Bottom;
+  }
   void MoveBy(double dx, double dy) override { Rect = {Rect.Left + dx, Rect.Top + dy, Rect.Right + dx, Rect.Bottom + dy}; }
   TSquare ControlRect() const override { return Rect; }
   TSquare SurroundRect() const override { return Rect; }
