@@ -1,12 +1,48 @@
-// The diagram editor. For now: a window with an empty diagram.
+// The diagram editor. For now: a main window showing an empty diagram surface.
+#include "platform/Control.h"
+#include "platform/Exceptions.h"
+#include "platform/WindowApplication.h"
+
 #include <QApplication>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPainter>
+
+namespace {
+
+// Stands in for the diagram until the document control takes its place: a white page
+// with scroll bars and the control's border.
+class TEmptyDiagram : public TDgrCustomControl {
+public:
+  using TDgrCustomControl::TDgrCustomControl;
+
+protected:
+  void Paint() override {
+    QPainter painter(&BackingImage());
+    painter.fillRect(ClientRect(), Qt::white);
+  }
+};
+
+void ShowErrorMessage(const std::exception& error) {
+  const auto* own = dynamic_cast<const Exception*>(&error);
+  const QString message = own ? own->Message() : QString::fromLocal8Bit(error.what());
+  QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Diagram Editor"));
+  SetApplicationExceptionHandler(ShowErrorMessage);
+
   QMainWindow window;
   window.setWindowTitle(QStringLiteral("Diagram Editor"));
+  auto* diagram = Create<TEmptyDiagram>(&window);
+  diagram->SetName(QStringLiteral("Diagram"));
+  window.setCentralWidget(diagram);
   window.resize(1024, 768);
   window.show();
+  diagram->SetFocus();
   return app.exec();
 }
