@@ -334,6 +334,27 @@ TEST_F(WindowControl, ABarShowsWhileThePageDoesNotCoverTheRange) {
   }
 }
 
+TEST_F(WindowControl, ResizingTheWindowTellsTheControlAndMarksThePictureStale) {
+  Control->Repaint();
+  const int resized = Control->ResizeCount;
+  const int painted = Control->PaintCount;
+  Control->resize(250, 150);
+  EXPECT_EQ(Control->ResizeCount, resized + 1);
+  EXPECT_EQ(Control->ClientWidth(), 248);
+  EXPECT_EQ(Control->ClientHeight(), 148);
+  Client->grab();
+  EXPECT_EQ(Control->PaintCount, painted + 1);
+}
+
+TEST(WindowControlHidden, GeometryIsKnownBeforeTheFirstShow) {
+  TProbeControl control;
+  control.resize(400, 300);
+  control.SetScrollInfo(sbVertical, {0, 1000, 200, 0});
+  EXPECT_FALSE(control.isVisible());
+  EXPECT_EQ(control.ClientWidth(), 398 - TScreen::ScrollBarThickness(&control));
+  EXPECT_EQ(control.ClientHeight(), 298);
+}
+
 TEST_F(WindowControl, ShowingABarResizesTheClientAndTellsTheControl) {
   const int before = Control->ResizeCount;
   Control->SetScrollInfo(sbHorizontal, {0, 1000, 101, 0});
@@ -388,6 +409,16 @@ TEST_F(WindowControl, DraggingTheThumbTracksThenReportsThePosition) {
   EXPECT_EQ(Control->ScrollPos(sbVertical), 50);
   EXPECT_EQ(bar->value(), 50);
   EXPECT_EQ(bar->sliderPosition(), 50);
+}
+
+TEST_F(WindowControl, ThumbPositionsBeyondSixteenBitsArriveWhole) {
+  Control->SetScrollInfo(sbHorizontal, {0, 5000000, 300, 0});
+  QScrollBar* bar = Control->ScrollBar(sbHorizontal);
+  bar->setSliderDown(true);
+  bar->setSliderPosition(4000000);
+  bar->setSliderDown(false);
+  const std::vector<std::string> expected{"H Track 4000000", "H Position 4000000"};
+  EXPECT_EQ(Control->Log, expected);
 }
 
 TEST_F(WindowControl, WithoutThumbTrackingOnlyTheReleasedPositionIsReported) {
