@@ -1,27 +1,13 @@
-// The diagram editor. For now: a main window showing an empty diagram surface.
-#include "platform/Control.h"
+// The diagram editor. For now: a main window showing an empty diagram.
+#include "document/vxDiagram.h"
 #include "platform/Exceptions.h"
 #include "platform/WindowApplication.h"
 
 #include <QApplication>
 #include <QMainWindow>
 #include <QMessageBox>
-#include <QPainter>
 
 namespace {
-
-// Stands in for the diagram until the document control takes its place: a white page
-// with scroll bars and the control's border.
-class TEmptyDiagram : public TDgrCustomControl {
-public:
-  using TDgrCustomControl::TDgrCustomControl;
-
-protected:
-  void Paint() override {
-    QPainter painter(&BackingImage());
-    painter.fillRect(ClientRect(), Qt::white);
-  }
-};
 
 void ShowErrorMessage(const std::exception& error) {
   const auto* own = dynamic_cast<const Exception*>(&error);
@@ -38,7 +24,7 @@ int main(int argc, char** argv) {
 
   QMainWindow window;
   window.setWindowTitle(QStringLiteral("Diagram Editor"));
-  auto* diagram = Create<TEmptyDiagram>(&window);
+  auto* diagram = Create<TvxDiagram>(&window);
   diagram->SetName(QStringLiteral("Diagram"));
   window.setCentralWidget(diagram);
   window.resize(1024, 768);

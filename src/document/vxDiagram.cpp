@@ -574,6 +574,8 @@ void TvxDiagram::Paint() {
   FPainting = false;
 }
 
+QColor TvxDiagram::FlatBorderColor() const { return ColorToQColor(FBorderColor); }
+
 bool TvxDiagram::GetHint(TPoint pos, QString& text, TRect& validRect) {
   TDiagramControl* control = DControlAtPos(CanvasToClient({double(pos.X), double(pos.Y)}), csmAll, cfIgnoreGroups);
   if (!control || !control->ShowHint()) return false;

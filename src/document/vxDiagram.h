@@ -498,6 +498,7 @@ public:
 
 protected:
   void Paint() override;
+  QColor FlatBorderColor() const override;
   bool GetHint(TPoint pos, QString& text, TRect& validRect) override;
 
 private:
