@@ -18,6 +18,23 @@ constexpr size_t kCharsPerTextLine = 64;
 constexpr size_t kBytesPerBinaryLine = 32;
 constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 
+bool IsIdentStartByte(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+// Whether the text parser reads name back as one identifier: names in a binary stream are
+// plain bytes, and a name the text form cannot express must not be written as if it could.
+bool IsTextIdentifier(std::string_view name, bool allowDots) {
+  if (name.empty() || !IsIdentStartByte(name[0])) return false;
+  for (size_t i = 1; i < name.size(); ++i) {
+    const char c = name[i];
+    if (IsIdentStartByte(c) || (c >= '0' && c <= '9')) continue;
+    if (allowDots && c == '.' && i + 1 < name.size() && IsIdentStartByte(name[i + 1])) continue;
+    return false;
+  }
+  return true;
+}
+
 template <class Unit>
 bool IsPrintableUnit(Unit unit) {
   const auto c = static_cast<uint32_t>(unit);
@@ -43,7 +60,8 @@ public:
 private:
   void Indent(int level) { FOut.append(static_cast<size_t>(level) * 2, ' '); }
   void NewLine() { FOut.append("\r\n", 2); }
-  void AppendName(std::string_view name) {
+  void AppendName(std::string_view name, bool allowDots = false) {
+    if (!IsTextIdentifier(name, allowDots)) ThrowInvalidFormat();
     if (!FNeedsBom && !IsAscii(name)) FNeedsBom = true;
     FOut.append(name);
   }
@@ -62,7 +80,7 @@ private:
     else if (header.Flags & ofInline) FOut += "inline ";
     else FOut += "object ";
     if (!header.ObjectName.empty()) {
-      AppendName(header.ObjectName);
+      AppendName(header.ObjectName, false);
       FOut += ": ";
     }
     AppendName(header.ClassName);
@@ -84,7 +102,7 @@ private:
   void ConvertPropertyLine(int level) {
     FPropertyName = FReader.ReadShortString();
     Indent(level);
-    AppendName(FPropertyName);
+    AppendName(FPropertyName, true);
     FOut += " = ";
     try {
       ConvertValue(level);
@@ -122,7 +140,7 @@ private:
       case vaLString: AppendText(FReader.ReadBytes(FReader.ReadCount()), level); return;
       case vaUTF8String: ConvertUtf8Text(level); return;
       case vaWString: ConvertWideText(level); return;
-      case vaIdent: AppendName(FReader.ReadShortString()); return;
+      case vaIdent: AppendName(FReader.ReadShortString(), true); return;
       case vaFalse: FOut += "False"; return;
       case vaTrue: FOut += "True"; return;
       case vaNil: FOut += "nil"; return;

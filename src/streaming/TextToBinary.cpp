@@ -65,30 +65,28 @@ bool ParseCurrencyScaled(std::string_view text, int64_t& result) {
     result = 0;
     return true;
   }
-  digits.erase(0, firstNonZero);
+  const std::string_view significant = std::string_view(digits).substr(firstNonZero);
+  std::string_view kept = significant;
   bool roundUp = false;
   if (exponent < 0) {
     const size_t drop = static_cast<size_t>(-exponent);
-    if (drop > digits.size()) {
-      digits.clear();
+    if (drop > significant.size()) {
+      kept = {};
     } else {
-      const std::string dropped = digits.substr(digits.size() - drop);
-      digits.resize(digits.size() - drop);
-      const char first = dropped[0];
-      const bool restNonZero = dropped.find_first_not_of('0', 1) != std::string::npos;
-      const bool lastOdd = !digits.empty() && ((digits.back() - '0') & 1);
-      roundUp = first > '5' || (first == '5' && (restNonZero || lastOdd));
+      kept = significant.substr(0, significant.size() - drop);
+      const std::string_view dropped = significant.substr(significant.size() - drop);
+      const bool restNonZero = dropped.find_first_not_of('0', 1) != std::string_view::npos;
+      const bool lastOdd = !kept.empty() && ((kept.back() - '0') & 1);
+      roundUp = dropped[0] > '5' || (dropped[0] == '5' && (restNonZero || lastOdd));
     }
-  } else {
-    if (digits.size() + static_cast<size_t>(exponent) > 19) return false;
-    digits.append(static_cast<size_t>(exponent), '0');
+  } else if (significant.size() + static_cast<size_t>(exponent) > 19) {
+    return false;
   }
-  if (digits.size() > 19) return false;
+  if (kept.size() > 19) return false;
   uint64_t magnitude = 0;
-  if (!digits.empty()) {
-    auto r = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
-    if (r.ec != std::errc()) return false;
-  }
+  for (char d : kept) magnitude = magnitude * 10 + static_cast<uint64_t>(d - '0');
+  if (exponent > 0)
+    for (long k = 0; k < exponent; ++k) magnitude *= 10;
   if (roundUp) ++magnitude;
   const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
   if (magnitude > limit) return false;

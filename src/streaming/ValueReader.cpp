@@ -4,6 +4,7 @@
 #include "streaming/StreamErrors.h"
 
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 TValueReader::TNestingGuard::TNestingGuard(TValueReader& reader) : FReader(reader) {
@@ -101,19 +102,24 @@ int64_t TValueReader::ReadIntegerPayload(TValueType tag) {
 int64_t TValueReader::ReadInteger() { return ReadIntegerPayload(ReadTag()); }
 
 double TValueReader::ReadFloatPayload(TValueType tag) {
+  double value = 0;
   switch (tag) {
     case vaExtended: {
       TExtendedBytes bytes;
       const std::string_view raw = ReadBytes(bytes.size());
       std::memcpy(bytes.data(), raw.data(), bytes.size());
-      return ExtendedToDouble(bytes);
+      value = ExtendedToDouble(bytes);
+      break;
     }
     case vaDouble:
-    case vaDate: return std::bit_cast<double>(ReadInt64Raw());
-    case vaSingle: return std::bit_cast<float>(ReadInt32Raw());
+    case vaDate: value = std::bit_cast<double>(ReadInt64Raw()); break;
+    case vaSingle: value = std::bit_cast<float>(ReadInt32Raw()); break;
     case vaCurrency: return static_cast<double>(ReadInt64Raw()) / 10000.0;
     default: ThrowInvalidValue();
   }
+  // Writers never store NaN or infinities; an extended beyond the double range reads as one.
+  if (!std::isfinite(value)) ThrowInvalidValue();
+  return value;
 }
 
 double TValueReader::ReadFloat() { return ReadFloatPayload(ReadTag()); }

@@ -44,7 +44,7 @@ public:
   int64_t ReadInteger();
   double ReadFloat();
   QString ReadText();
-  // Payload readers for a tag already read.
+  // Payload readers for a tag already read. Non-finite floats are "Invalid property value".
   int64_t ReadIntegerPayload(TValueType tag);
   double ReadFloatPayload(TValueType tag);
   QString ReadTextPayload(TValueType tag);

@@ -44,7 +44,7 @@ TValueType IdentKeywordTag(std::string_view ident) {
 void TValueWriter::WriteSignature() { WriteRaw(kObjectStreamSignature, 4); }
 
 void TValueWriter::WriteLittleEndian(uint64_t value, int bytes) {
-  char buffer[8];
+  char buffer[8] = {};
   for (int i = 0; i < bytes; ++i) buffer[i] = static_cast<char>(value >> (8 * i));
   FOut.append(buffer, bytes);
 }

@@ -256,6 +256,27 @@ TEST(BinaryToText, Failures) {
   EXPECT_EQ(MessageOf<EReadError>([&] { ObjectBinaryToText(badTagNoName); }), "Error reading Items: 200");
 }
 
+// Names are plain bytes in the binary form; one the text form cannot express is refused.
+TEST(BinaryToText, NamesTheTextCannotExpressAreRefused) {
+  const std::function<void(TValueWriter&)> cases[] = {
+      [](TValueWriter& w) { w.WriteShortString(std::string_view("\0\0", 2)); w.WriteInteger(1); },
+      [](TValueWriter& w) { w.WriteShortString("1st"); w.WriteInteger(1); },
+      [](TValueWriter& w) { w.WriteShortString("A."); w.WriteInteger(1); },
+      [](TValueWriter& w) { w.WriteShortString("P"); w.WriteTag(vaIdent); w.WriteShortString(""); },
+      [](TValueWriter& w) { w.WriteShortString("P"); w.WriteTag(vaIdent); w.WriteShortString("a b"); },
+      [](TValueWriter& w) { w.WriteShortString("P"); w.WriteSetBegin(); w.WriteShortString("x.y"); w.WriteSetEnd(); },
+  };
+  for (const auto& props : cases)
+    EXPECT_EQ(MessageOf<EFilerError>([&] { ObjectBinaryToText(OneObject(props)); }), "Invalid stream format");
+  EXPECT_EQ(MessageOf<EFilerError>([] { ObjectBinaryToText(OneObject([](TValueWriter&) {}, "my name")); }),
+            "Invalid stream format");
+  // Dotted property names and references are identifiers of the text form.
+  EXPECT_NO_THROW(ObjectBinaryToText(OneObject([](TValueWriter& w) {
+    w.WriteShortString("Brush.Color");
+    w.WriteIdent("Form1.Panel1");
+  })));
+}
+
 TEST(BinaryToText, DeepNestingFailsCleanly) {
   QByteArray bin("TPF0");
   for (int i = 0; i < 100000; ++i) bin.append("\x02TA\x00\x00", 5);  // objects inside objects

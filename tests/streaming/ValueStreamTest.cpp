@@ -202,6 +202,22 @@ TEST(ValueReader, NestingIsCapped) {
   EXPECT_THROW(hugeReader.SkipValue(), EReadError);
 }
 
+TEST(ValueReader, NonFiniteFloatsAreInvalidValues) {
+  const char* values[] = {
+      "05 00 00 00 00 00 00 00 80 FF 7F",  // extended infinity
+      "05 00 00 00 00 00 00 00 C0 FF 7F",  // extended NaN
+      "05 00 00 00 00 00 00 00 80 FE 7F",  // finite extended beyond the double range
+      "15 00 00 00 00 00 00 F8 7F",        // double NaN
+      "11 00 00 00 00 00 00 F0 FF",        // date -infinity
+      "0F 00 00 80 7F",                    // single infinity
+  };
+  for (const char* bytes : values) {
+    const QByteArray data = Hex(bytes);
+    TValueReader reader(data);
+    EXPECT_EQ(MessageOf<EReadError>([&] { reader.ReadFloat(); }), "Invalid property value") << bytes;
+  }
+}
+
 TEST(ValueReader, TagsAbove21AreReportedByNumber) {
   const QByteArray data = Hex("16");
   TValueReader reader(data);
