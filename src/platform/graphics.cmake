@@ -3,3 +3,7 @@ list(APPEND PLATFORM_SOURCES
   ColorMaps.h ColorMaps.cpp IdentMaps.h
   Graphics.h Graphics.cpp)
 list(APPEND PLATFORM_SOURCES Strings.h Strings.cpp)
+list(APPEND PLATFORM_SOURCES
+  Canvas.h Canvas.cpp
+  BmpCodec.h BmpCodec.cpp
+  Pictures.h Pictures.cpp)

@@ -1,2 +1,3 @@
 list(APPEND PLATFORM_TEST_SOURCES
-  ColorMapsTest.cpp GraphicsTest.cpp StringsTest.cpp GraphicsFakeFiler.h)
+  ColorMapsTest.cpp GraphicsTest.cpp StringsTest.cpp GraphicsFakeFiler.h
+  CanvasTest.cpp)

@@ -1,0 +1,818 @@
+#include "platform/Canvas.h"
+#include "platform/ColorMaps.h"
+#include "platform/Exceptions.h"
+#include "platform/Pictures.h"
+
+#include <QFontMetrics>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPainterPathStroker>
+#include <QPolygon>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QString NoDrawingMessage = QStringLiteral("Canvas does not allow drawing");
+
+// Restores everything QPainter::save() keeps, also when an exception passes.
+class TPainterSave {
+public:
+  explicit TPainterSave(QPainter* painter) : FPainter(painter) { FPainter->save(); }
+  ~TPainterSave() { FPainter->restore(); }
+  TPainterSave(const TPainterSave&) = delete;
+  TPainterSave& operator=(const TPainterSave&) = delete;
+
+private:
+  QPainter* FPainter;
+};
+
+// Sets a composition mode for one drawing call.
+class TCompositionScope {
+public:
+  TCompositionScope(QPainter* painter, QPainter::CompositionMode mode)
+      : FPainter(painter), FPrevious(painter->compositionMode()) {
+    FPainter->setCompositionMode(mode);
+  }
+  ~TCompositionScope() { FPainter->setCompositionMode(FPrevious); }
+  TCompositionScope(const TCompositionScope&) = delete;
+  TCompositionScope& operator=(const TCompositionScope&) = delete;
+
+private:
+  QPainter* FPainter;
+  QPainter::CompositionMode FPrevious;
+};
+
+QPainter::CompositionMode PenModeComposition(TPenMode mode) {
+  switch (mode) {
+    case pmBlack: return QPainter::RasterOp_ClearDestination;
+    case pmWhite: return QPainter::RasterOp_SetDestination;
+    case pmNop: return QPainter::CompositionMode_Destination;
+    case pmNot: return QPainter::RasterOp_NotDestination;
+    case pmNotCopy: return QPainter::RasterOp_NotSource;
+    case pmMergePenNot: return QPainter::RasterOp_SourceOrNotDestination;
+    case pmMaskPenNot: return QPainter::RasterOp_SourceAndNotDestination;
+    case pmMergeNotPen: return QPainter::RasterOp_NotSourceOrDestination;
+    case pmMaskNotPen: return QPainter::RasterOp_NotSourceAndDestination;
+    case pmMerge: return QPainter::RasterOp_SourceOrDestination;
+    case pmNotMerge: return QPainter::RasterOp_NotSourceAndNotDestination;
+    case pmMask: return QPainter::RasterOp_SourceAndDestination;
+    case pmNotMask: return QPainter::RasterOp_NotSourceOrNotDestination;
+    case pmXor: return QPainter::RasterOp_SourceXorDestination;
+    case pmNotXor: return QPainter::RasterOp_NotSourceXorDestination;
+    case pmCopy:
+    default: return QPainter::CompositionMode_SourceOver;
+  }
+}
+
+QPainter::CompositionMode CopyModeComposition(TCopyMode mode, bool keyed) {
+  switch (mode) {
+    case cmSrcInvert: return QPainter::RasterOp_SourceXorDestination;
+    case cmSrcAnd: return QPainter::RasterOp_SourceAndDestination;
+    case cmSrcPaint: return QPainter::RasterOp_SourceOrDestination;
+    case cmNotSrcCopy: return QPainter::RasterOp_NotSource;
+    case cmDstInvert: return QPainter::RasterOp_NotDestination;
+    case cmBlackness: return QPainter::RasterOp_ClearDestination;
+    case cmWhiteness: return QPainter::RasterOp_SetDestination;
+    case cmSrcCopy:
+    default: return keyed ? QPainter::CompositionMode_SourceOver : QPainter::CompositionMode_Source;
+  }
+}
+
+Qt::BrushStyle QtBrushStyle(TBrushStyle style) {
+  switch (style) {
+    case bsClear: return Qt::NoBrush;
+    case bsHorizontal: return Qt::HorPattern;
+    case bsVertical: return Qt::VerPattern;
+    case bsFDiagonal: return Qt::FDiagPattern;
+    case bsBDiagonal: return Qt::BDiagPattern;
+    case bsCross: return Qt::CrossPattern;
+    case bsDiagCross: return Qt::DiagCrossPattern;
+    case bsSolid:
+    default: return Qt::SolidPattern;
+  }
+}
+
+// On/off run lengths in pixels of the thin styled lines; empty for solid.
+std::vector<int> ThinPenPattern(TPenStyle style) {
+  switch (style) {
+    case psDash: return {18, 6};
+    case psDot: return {3, 3};
+    case psDashDot: return {9, 6, 3, 6};
+    case psDashDotDot: return {9, 3, 3, 3, 3, 3};
+    case psAlternate: return {1, 1};
+    default: return {};
+  }
+}
+
+Qt::PenStyle QtPenStyle(TPenStyle style) {
+  switch (style) {
+    case psClear: return Qt::NoPen;
+    case psDash: return Qt::DashLine;
+    case psDot: return Qt::DotLine;
+    case psDashDot: return Qt::DashDotLine;
+    case psDashDotDot: return Qt::DashDotDotLine;
+    case psAlternate: return Qt::CustomDashLine;
+    default: return Qt::SolidLine;
+  }
+}
+
+TRect Normalized(int x1, int y1, int x2, int y2) {
+  return TRect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+}
+
+QRectF FullRectF(const TRect& r) { return QRectF(r.Left, r.Top, double(r.Right) - r.Left, double(r.Bottom) - r.Top); }
+
+// Rounded integer division (halves away from zero) of a 128-bit numerator by a positive divisor.
+int64_t RoundDiv(__int128 numerator, int64_t divisor) {
+  if (numerator >= 0) return static_cast<int64_t>((2 * numerator + divisor) / (2 * static_cast<__int128>(divisor)));
+  return -static_cast<int64_t>((-2 * numerator + divisor) / (2 * static_cast<__int128>(divisor)));
+}
+
+// The inclusive pixel range a segment may touch inside bounds, as step indices [first, last].
+bool VisibleSteps(const TPoint& a, const TPoint& b, int64_t steps, const QRect& bounds, int64_t& first,
+                  int64_t& last) {
+  double t0 = 0, t1 = 1;
+  const double dx = double(b.X) - a.X, dy = double(b.Y) - a.Y;
+  auto clip = [&](double p, double q) {  // Liang-Barsky: p*t <= q
+    if (p == 0) return q >= 0;
+    const double r = q / p;
+    if (p < 0) t0 = std::max(t0, r);
+    else t1 = std::min(t1, r);
+    return t0 <= t1;
+  };
+  const double left = bounds.left() - 1.0, right = bounds.right() + 1.0;
+  const double top = bounds.top() - 1.0, bottom = bounds.bottom() + 1.0;
+  if (!clip(-dx, a.X - left) || !clip(dx, right - a.X) || !clip(-dy, a.Y - top) || !clip(dy, bottom - a.Y))
+    return false;
+  first = std::max<int64_t>(0, static_cast<int64_t>(std::floor(t0 * steps)) - 1);
+  last = std::min<int64_t>(steps - 1, static_cast<int64_t>(std::ceil(t1 * steps)) + 1);
+  return first <= last;
+}
+
+// Pixels of one thin line from a to b without b, limited to bounds. phase counts pixels
+// along the whole figure so styled patterns run on across segments.
+void AppendSegmentPixels(const TPoint& a, const TPoint& b, const QRect& bounds, const std::vector<int>& pattern,
+                         int64_t& phase, QPolygon& on, QPolygon& off) {
+  const int64_t dx = int64_t(b.X) - a.X, dy = int64_t(b.Y) - a.Y;
+  const int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
+  if (steps == 0) return;
+  int64_t patternLength = 0;
+  for (int run : pattern) patternLength += run;
+  int64_t first = 0, last = -1;
+  if (VisibleSteps(a, b, steps, bounds, first, last)) {
+    for (int64_t i = first; i <= last; ++i) {
+      const int64_t x = a.X + RoundDiv(static_cast<__int128>(i) * dx, steps);
+      const int64_t y = a.Y + RoundDiv(static_cast<__int128>(i) * dy, steps);
+      if (x < bounds.left() || x > bounds.right() || y < bounds.top() || y > bounds.bottom()) continue;
+      bool isOn = true;
+      if (patternLength > 0) {
+        int64_t position = (phase + i) % patternLength;
+        for (size_t k = 0; k < pattern.size(); ++k) {
+          if (position < pattern[k]) {
+            isOn = (k % 2) == 0;
+            break;
+          }
+          position -= pattern[k];
+        }
+      }
+      (isOn ? on : off) << QPoint(static_cast<int>(x), static_cast<int>(y));
+    }
+  }
+  phase += steps;
+}
+
+QPolygonF ToPolygonF(const TPointArray& points, double offset) {
+  QPolygonF polygon;
+  polygon.reserve(static_cast<qsizetype>(points.size()));
+  for (const TPoint& p : points) polygon << QPointF(p.X + offset, p.Y + offset);
+  return polygon;
+}
+
+// Where the GDI arc's radial through (x, y) meets the ellipse, as Qt's arc angle.
+double RadialAngle(const QRectF& ellipse, double x, double y) {
+  const QPointF c = ellipse.center();
+  const double rx = std::max(ellipse.width() / 2, 1e-9), ry = std::max(ellipse.height() / 2, 1e-9);
+  return std::atan2(-(y - c.y()) / ry, (x - c.x()) / rx) * 180.0 / M_PI;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------- image helpers
+
+void SetScreenResolution(QImage& image) {
+  const int dotsPerMetre = static_cast<int>(std::lround(ScreenPixelsPerInch() / 0.0254));
+  image.setDotsPerMeterX(dotsPerMetre);
+  image.setDotsPerMeterY(dotsPerMetre);
+}
+
+QImage NewScreenImage(int width, int height, QImage::Format format) {
+  QImage image(width, height, format);
+  SetScreenResolution(image);
+  return image;
+}
+
+// ---------------------------------------------------------------------------------- TRegion
+
+TRegion TRegion::FromRect(const TRect& rect) {
+  const TRect r = Normalized(rect.Left, rect.Top, rect.Right, rect.Bottom);
+  return TRegion(QRegion(r.Left, r.Top, r.Width(), r.Height()));
+}
+
+TRegion TRegion::FromEllipse(const TRect& rect) {
+  const TRect r = Normalized(rect.Left, rect.Top, rect.Right, rect.Bottom);
+  return TRegion(QRegion(r.Left, r.Top, r.Width(), r.Height(), QRegion::Ellipse));
+}
+
+TRegion TRegion::FromPolygon(const TPointArray& points, bool alternate) {
+  QPolygon polygon;
+  polygon.reserve(static_cast<qsizetype>(points.size()));
+  for (const TPoint& p : points) polygon << QPoint(p.X, p.Y);
+  return TRegion(QRegion(polygon, alternate ? Qt::OddEvenFill : Qt::WindingFill));
+}
+
+TRegion TRegion::FromQRegion(const QRegion& region) { return TRegion(region); }
+
+bool TRegion::Contains(int x, int y) const { return FRegion.contains(QPoint(x, y)); }
+
+TRect TRegion::BoundingRect() const {
+  const QRect r = FRegion.boundingRect();
+  if (r.isEmpty()) return TRect{};
+  return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+TRegion TRegion::Intersected(const TRegion& other) const { return TRegion(FRegion.intersected(other.FRegion)); }
+TRegion TRegion::United(const TRegion& other) const { return TRegion(FRegion.united(other.FRegion)); }
+TRegion TRegion::Subtracted(const TRegion& other) const { return TRegion(FRegion.subtracted(other.FRegion)); }
+TRegion TRegion::Xored(const TRegion& other) const { return TRegion(FRegion.xored(other.FRegion)); }
+void TRegion::Offset(int dx, int dy) { FRegion.translate(dx, dy); }
+
+// ---------------------------------------------------------------------------------- TCanvas
+
+TCanvas::TCanvas() : FFont(std::make_unique<TFont>()), FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>()) {}
+
+TCanvas::TCanvas(QPaintDevice* device) : TCanvas() { Bind(device); }
+
+TCanvas::TCanvas(QPainter* painter) : TCanvas() { Bind(painter); }
+
+TCanvas::~TCanvas() { Unbind(); }
+
+void TCanvas::Bind(QPaintDevice* device) {
+  Unbind();
+  auto painter = std::make_unique<QPainter>();
+  if (!device || !painter->begin(device)) throw EInvalidOperation(NoDrawingMessage);
+  FOwnPainter = std::move(painter);
+  FPainter = FOwnPainter.get();
+  InitialiseState();
+}
+
+void TCanvas::Bind(QPainter* painter) {
+  Unbind();
+  if (!painter || !painter->isActive()) throw EInvalidOperation(NoDrawingMessage);
+  FPainter = painter;
+  // The owner gets its painter back as it gave it.
+  FPainter->save();
+  InitialiseState();
+}
+
+void TCanvas::Unbind() {
+  if (!FPainter) return;
+  if (FOwnPainter) FOwnPainter->end();
+  else FPainter->restore();
+  FOwnPainter.reset();
+  FPainter = nullptr;
+}
+
+void TCanvas::InitialiseState() {
+  FBaseTransform = FPainter->worldTransform();
+  FBaseClip.reset();
+  if (FPainter->hasClipping()) FBaseClip = FPainter->clipRegion();
+  FClip.reset();
+  FWorld = QTransform();
+  FBkMode = TBkMode::Transparent;
+  FBkColor = clWhite;
+  FPenPos = TPoint{};
+  FAppliedPen = FAppliedBrush = FAppliedFont = UINT64_MAX;
+  FPainter->setRenderHint(QPainter::Antialiasing, false);
+  FPainter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+  FPainter->setRenderHint(QPainter::TextAntialiasing, true);
+  FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  FPainter->setBackgroundMode(Qt::TransparentMode);
+  FPainter->setBackground(ColorToQColor(FBkColor));
+  if (QPaintDevice* device = FPainter->device()) FFont->SetPixelsPerInch(device->logicalDpiY());
+}
+
+QPainter* TCanvas::Handle() {
+  if (!FPainter) CreateHandle();
+  if (!FPainter) throw EInvalidOperation(NoDrawingMessage);
+  // The caller may change the painter's pen, brush or font: apply ours again next time.
+  FAppliedPen = FAppliedBrush = FAppliedFont = UINT64_MAX;
+  return FPainter;
+}
+
+QPainter* TCanvas::BeginDraw() {
+  if (!FPainter) CreateHandle();
+  if (!FPainter) throw EInvalidOperation(NoDrawingMessage);
+  ++FChangeCount;
+  return FPainter;
+}
+
+QImage* TCanvas::ImageDevice() {
+  if (!FPainter) CreateHandle();
+  if (!FPainter || !FPainter->device() || FPainter->device()->devType() != QInternal::Image) return nullptr;
+  return static_cast<QImage*>(FPainter->device());
+}
+
+int TCanvas::PixelsPerInch() const {
+  if (FPainter && FPainter->device()) return FPainter->device()->logicalDpiY();
+  return ScreenPixelsPerInch();
+}
+
+void TCanvas::SetBkMode(TBkMode mode) {
+  FBkMode = mode;
+  if (FPainter) FPainter->setBackgroundMode(mode == TBkMode::Opaque ? Qt::OpaqueMode : Qt::TransparentMode);
+}
+
+void TCanvas::SetBkColor(TColor color) {
+  FBkColor = color;
+  if (FPainter) FPainter->setBackground(ColorToQColor(color));
+}
+
+// ----------------------------------------------------------------------- lazily applied state
+
+void TCanvas::RequirePen() {
+  if (FAppliedPen == FPen->Revision()) return;
+  FAppliedPen = FPen->Revision();
+  const QColor color = ColorToQColor(FPen->Color());
+  FPenPattern = ThinPenPattern(FPen->Style());
+  if (FPen->Style() == psClear || FPen->Mode() == pmNop) {
+    FQPen = QPen(Qt::NoPen);
+    return;
+  }
+  QPen pen(color);
+  pen.setWidth(std::max(1, FPen->Width()));
+  if (FPen->Style() == psAlternate) pen.setDashPattern({1, 1});
+  else pen.setStyle(QtPenStyle(FPen->Style()));
+  if (pen.width() <= 1) {
+    pen.setWidth(0);  // one device pixel under every transform
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+  } else {
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+  }
+  FQPen = pen;
+}
+
+void TCanvas::RequireBrush() {
+  if (FAppliedBrush == FBrush->Revision()) return;
+  FAppliedBrush = FBrush->Revision();
+  FQBrush = QBrush(ColorToQColor(FBrush->Color()), QtBrushStyle(FBrush->Style()));
+}
+
+void TCanvas::RequireFont() {
+  if (FAppliedFont == FFont->Revision()) return;
+  FAppliedFont = FFont->Revision();
+  FPainter->setFont(FFont->ToQFont());
+}
+
+bool TCanvas::ThinPen() const { return FPen->Width() <= 1; }
+
+bool TCanvas::UsesPixelLines() const {
+  if (!ThinPen()) return false;
+  const QTransform t = FPainter->deviceTransform();
+  if (t.type() > QTransform::TxTranslate) return false;
+  return t.dx() == std::round(t.dx()) && t.dy() == std::round(t.dy());
+}
+
+QRect TCanvas::PixelBounds() const {
+  // The device area in the canvas's (translated) coordinates.
+  const QPaintDevice* device = FPainter->device();
+  const QTransform t = FPainter->deviceTransform();
+  const int w = device ? device->width() : 0, h = device ? device->height() : 0;
+  return QRect(static_cast<int>(-t.dx()), static_cast<int>(-t.dy()), w, h);
+}
+
+// ---------------------------------------------------------------------------- line drawing
+
+void TCanvas::PlotPixels(const QPolygon& on, const QPolygon& off) {
+  TPainterSave save(FPainter);
+  FPainter->setCompositionMode(PenModeComposition(FPen->Mode()));
+  FPainter->setBrush(Qt::NoBrush);
+  if (!on.isEmpty()) {
+    FPainter->setPen(QPen(ColorToQColor(FPen->Color()), 0));
+    FPainter->drawPoints(on);
+  }
+  if (!off.isEmpty() && FBkMode == TBkMode::Opaque) {
+    FPainter->setPen(QPen(ColorToQColor(FBkColor), 0));
+    FPainter->drawPoints(off);
+  }
+}
+
+void TCanvas::StrokePixelFigure(const TPointArray& points, bool closed) {
+  if (points.empty()) return;
+  QPolygon on, off;
+  const QRect bounds = PixelBounds();
+  int64_t phase = 0;
+  for (size_t i = 0; i + 1 < points.size(); ++i)
+    AppendSegmentPixels(points[i], points[i + 1], bounds, FPenPattern, phase, on, off);
+  if (closed) {
+    if (points.size() == 1 || points.front() == points.back()) {
+      // A closed figure of one point, or one that already returns to its start.
+      if (points.size() == 1) on << QPoint(points[0].X, points[0].Y);
+    } else {
+      AppendSegmentPixels(points.back(), points.front(), bounds, FPenPattern, phase, on, off);
+    }
+  }
+  PlotPixels(on, off);
+}
+
+// Outlines path with the current pen: thin pens with Qt's one-pixel stroker, wider pens as
+// the filled outline of the stroke (so every pixel is touched once, also in mixing modes).
+void TCanvas::StrokePath(const QPainterPath& path, bool closed) {
+  if (FQPen.style() == Qt::NoPen) return;
+  TCompositionScope mode(FPainter, PenModeComposition(FPen->Mode()));
+  if (ThinPen()) {
+    FPainter->strokePath(path, FQPen);
+    return;
+  }
+  QPainterPathStroker stroker(FQPen);
+  stroker.setJoinStyle(closed ? Qt::MiterJoin : Qt::RoundJoin);
+  QPainterPath outline = stroker.createStroke(path);
+  outline.setFillRule(Qt::WindingFill);
+  FPainter->fillPath(outline, FQPen.color());
+}
+
+void TCanvas::FillPath(const QPainterPath& path) {
+  if (FQBrush.style() == Qt::NoBrush) return;
+  TCompositionScope mode(FPainter, PenModeComposition(FPen->Mode()));
+  FPainter->fillPath(path, FQBrush);
+}
+
+void TCanvas::RequireShapeState() {
+  RequirePen();
+  RequireBrush();
+}
+
+void TCanvas::MoveTo(int x, int y) { FPenPos = TPoint{x, y}; }
+
+void TCanvas::LineTo(int x, int y) {
+  const TPointArray points{FPenPos, TPoint{x, y}};
+  FPenPos = TPoint{x, y};
+  Polyline(points);
+}
+
+void TCanvas::Polyline(const TPointArray& points) {
+  BeginDraw();
+  RequirePen();
+  if (points.empty() || FQPen.style() == Qt::NoPen) return;
+  if (UsesPixelLines()) {
+    StrokePixelFigure(points, false);
+    return;
+  }
+  QPainterPath path;
+  const double offset = ThinPen() ? 0.0 : 0.5;
+  path.addPolygon(ToPolygonF(points, offset));
+  StrokePath(path, false);
+}
+
+void TCanvas::Polygon(const TPointArray& points) {
+  BeginDraw();
+  RequireShapeState();
+  if (points.empty()) return;
+  QPainterPath fill;
+  fill.setFillRule(Qt::OddEvenFill);
+  fill.addPolygon(ToPolygonF(points, 0.0));
+  fill.closeSubpath();
+  FillPath(fill);
+  if (FQPen.style() == Qt::NoPen) return;
+  if (UsesPixelLines()) {
+    StrokePixelFigure(points, true);
+    return;
+  }
+  QPainterPath outline;
+  outline.addPolygon(ToPolygonF(points, ThinPen() ? 0.0 : 0.5));
+  outline.closeSubpath();
+  StrokePath(outline, true);
+}
+
+// The rectangle an outline runs along: through the centres of the edge pixels, or for an
+// inside-frame pen, half the pen width inside the rectangle.
+QRectF TCanvas::OutlineRect(const TRect& r) const {
+  const int width = std::max(1, FPen->Width());
+  if (width > 1 && FPen->Style() == psInsideFrame) {
+    const double half = width / 2.0;
+    return QRectF(QPointF(r.Left + half, r.Top + half), QPointF(r.Right - half, r.Bottom - half));
+  }
+  if (width > 1) return QRectF(QPointF(r.Left + 0.5, r.Top + 0.5), QPointF(r.Right - 0.5, r.Bottom - 0.5));
+  // One-pixel pens draw a pixel at each integer coordinate they pass.
+  return QRectF(QPointF(r.Left, r.Top), QPointF(r.Right - 1, r.Bottom - 1));
+}
+
+void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  BeginDraw();
+  RequireShapeState();
+  const TRect r = Normalized(x1, y1, x2, y2);
+  if (r.Width() == 0 || r.Height() == 0) return;
+  QPainterPath fill;
+  fill.addRect(FullRectF(r));
+  FillPath(fill);
+  if (FQPen.style() == Qt::NoPen) return;
+  if (UsesPixelLines()) {
+    // A rectangle one pixel thin is a single run: its outline would cover pixels twice.
+    if (r.Height() == 1) return StrokePixelFigure({TPoint{r.Left, r.Top}, TPoint{r.Right, r.Top}}, false);
+    if (r.Width() == 1) return StrokePixelFigure({TPoint{r.Left, r.Top}, TPoint{r.Left, r.Bottom}}, false);
+    StrokePixelFigure({TPoint{r.Left, r.Top}, TPoint{r.Right - 1, r.Top}, TPoint{r.Right - 1, r.Bottom - 1},
+                       TPoint{r.Left, r.Bottom - 1}},
+                      true);
+    return;
+  }
+  QPainterPath outline;
+  outline.addRect(OutlineRect(r));
+  StrokePath(outline, true);
+}
+
+void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+  BeginDraw();
+  RequireShapeState();
+  const TRect r = Normalized(x1, y1, x2, y2);
+  if (r.Width() == 0 || r.Height() == 0) return;
+  QPainterPath fill;
+  fill.addEllipse(FullRectF(r));
+  FillPath(fill);
+  QPainterPath outline;
+  outline.addEllipse(OutlineRect(r));
+  StrokePath(outline, true);
+}
+
+void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
+  BeginDraw();
+  RequireShapeState();
+  const TRect r = Normalized(x1, y1, x2, y2);
+  if (r.Width() == 0 || r.Height() == 0) return;
+  const double rx = std::min(std::abs(x3) / 2.0, r.Width() / 2.0);
+  const double ry = std::min(std::abs(y3) / 2.0, r.Height() / 2.0);
+  QPainterPath fill;
+  fill.addRoundedRect(FullRectF(r), rx, ry);
+  FillPath(fill);
+  QPainterPath outline;
+  outline.addRoundedRect(OutlineRect(r), rx, ry);
+  StrokePath(outline, true);
+}
+
+void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  BeginDraw();
+  RequirePen();
+  const TRect r = Normalized(x1, y1, x2, y2);
+  if (r.Width() == 0 || r.Height() == 0) return;
+  const QRectF ellipse = OutlineRect(r);
+  const double start = RadialAngle(ellipse, x3, y3);
+  double sweep = RadialAngle(ellipse, x4, y4) - start;
+  while (sweep <= 0) sweep += 360;
+  if (x3 == x4 && y3 == y4) sweep = 360;
+  QPainterPath path;
+  path.arcMoveTo(ellipse, start);
+  path.arcTo(ellipse, start, sweep);
+  StrokePath(path, false);
+}
+
+// ----------------------------------------------------------------------- brush-only drawing
+
+void TCanvas::FillRect(const TRect& rect) {
+  BeginDraw();
+  RequireBrush();
+  const TRect r = Normalized(rect.Left, rect.Top, rect.Right, rect.Bottom);
+  if (FQBrush.style() == Qt::NoBrush || r.Width() == 0 || r.Height() == 0) return;
+  TCompositionScope mode(FPainter, QPainter::CompositionMode_SourceOver);
+  FPainter->fillRect(FullRectF(r), FQBrush);
+}
+
+void TCanvas::FrameRect(const TRect& rect) {
+  BeginDraw();
+  RequireBrush();
+  const TRect r = Normalized(rect.Left, rect.Top, rect.Right, rect.Bottom);
+  if (FQBrush.style() == Qt::NoBrush || r.Width() == 0 || r.Height() == 0) return;
+  QPainterPath frame;
+  frame.setFillRule(Qt::OddEvenFill);
+  frame.addRect(FullRectF(r));
+  if (r.Width() > 2 && r.Height() > 2) frame.addRect(QRectF(r.Left + 1, r.Top + 1, r.Width() - 2.0, r.Height() - 2.0));
+  TCompositionScope mode(FPainter, QPainter::CompositionMode_SourceOver);
+  FPainter->fillPath(frame, FQBrush);
+}
+
+void TCanvas::FillRegion(const TRegion& region) {
+  BeginDraw();
+  RequireBrush();
+  if (FQBrush.style() == Qt::NoBrush || region.IsEmpty()) return;
+  QPainterPath path;
+  path.addRegion(region.ToQRegion());
+  TCompositionScope mode(FPainter, QPainter::CompositionMode_SourceOver);
+  FPainter->fillPath(path, FQBrush);
+}
+
+void TCanvas::DrawFocusRect(const TRect& rect) {
+  BeginDraw();
+  const TRect r = Normalized(rect.Left, rect.Top, rect.Right, rect.Bottom);
+  if (r.Width() == 0 || r.Height() == 0) return;
+  // Every other pixel of the border, each once, inverted.
+  QPolygon dots;
+  auto add = [&](int x, int y) {
+    if (((x + y) & 1) == 0) dots << QPoint(x, y);
+  };
+  for (int x = r.Left; x < r.Right; ++x) add(x, r.Top);
+  if (r.Height() > 1)
+    for (int x = r.Left; x < r.Right; ++x) add(x, r.Bottom - 1);
+  for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
+    add(r.Left, y);
+    if (r.Width() > 1) add(r.Right - 1, y);
+  }
+  TPainterSave save(FPainter);
+  FPainter->setCompositionMode(QPainter::RasterOp_NotDestination);
+  FPainter->setPen(QPen(Qt::black, 0));
+  FPainter->drawPoints(dots);
+}
+
+// ------------------------------------------------------------------------------------ text
+
+void TCanvas::PaintText(int x, int y, const QString& text, const TRect* clip) {
+  BeginDraw();
+  RequireFont();
+  TPainterSave save(FPainter);
+  FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  if (clip) {
+    const TRect c = Normalized(clip->Left, clip->Top, clip->Right, clip->Bottom);
+    FPainter->setClipRect(FullRectF(c), Qt::IntersectClip);
+    if (FBkMode == TBkMode::Opaque) FPainter->fillRect(FullRectF(c), ColorToQColor(FBkColor));
+  }
+  FPainter->translate(x, y);
+  // Escapement turns counter-clockwise on screen.
+  if (FFont->Orientation() != 0) FPainter->rotate(-FFont->Orientation() / 10.0);
+  const QFontMetrics metrics = FPainter->fontMetrics();
+  if (FBkMode == TBkMode::Opaque && !clip)
+    FPainter->fillRect(QRect(0, 0, metrics.horizontalAdvance(text), metrics.height()), ColorToQColor(FBkColor));
+  FPainter->setPen(ColorToQColor(FFont->Color()));
+  FPainter->drawText(QPoint(0, metrics.ascent()), text);
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text) {
+  PaintText(x, y, text, nullptr);
+  FPenPos = TPoint{x + TextWidth(text), y};
+}
+
+void TCanvas::TextRect(const TRect& rect, int x, int y, const QString& text) { PaintText(x, y, text, &rect); }
+
+int TCanvas::DrawText(const QString& text, TRect& rect, TTextFormat format) {
+  BeginDraw();
+  RequireFont();
+  int flags = 0;
+  flags |= (format & tfCenter) ? Qt::AlignHCenter : (format & tfRight) ? Qt::AlignRight : Qt::AlignLeft;
+  flags |= (format & tfVerticalCenter) ? Qt::AlignVCenter : (format & tfBottom) ? Qt::AlignBottom : Qt::AlignTop;
+  if (format & tfWordBreak) flags |= Qt::TextWordWrap;
+  if (format & tfSingleLine) flags |= Qt::TextSingleLine;
+  if (format & tfNoClip) flags |= Qt::TextDontClip;
+  const QFontMetrics metrics = FPainter->fontMetrics();
+  const TRect r = Normalized(rect.Left, rect.Top, rect.Right, rect.Bottom);
+  QString shown = text;
+  if ((format & tfEndEllipsis) && !(format & tfWordBreak))
+    shown = metrics.elidedText(text, Qt::ElideRight, r.Width());
+  if (format & tfCalcRect) {
+    const int wrapWidth = (format & tfWordBreak) ? std::max(1, r.Width()) : 1 << 20;
+    const QRect needed = metrics.boundingRect(QRect(r.Left, r.Top, wrapWidth, 1 << 20), flags & ~Qt::AlignVertical_Mask & ~Qt::AlignHorizontal_Mask, shown);
+    rect.Right = rect.Left + needed.width();
+    rect.Bottom = rect.Top + needed.height();
+    return needed.height();
+  }
+  TPainterSave save(FPainter);
+  FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  QRect bounds;
+  const QRect target(r.Left, r.Top, r.Width(), r.Height());
+  if (FBkMode == TBkMode::Opaque) {
+    const QRect needed = FPainter->boundingRect(target, flags, shown);
+    FPainter->fillRect((format & tfNoClip) ? needed : needed.intersected(target), ColorToQColor(FBkColor));
+  }
+  FPainter->setPen(ColorToQColor(FFont->Color()));
+  FPainter->drawText(target, flags, shown, &bounds);
+  return bounds.height();
+}
+
+TPoint TCanvas::TextExtent(const QString& text) {
+  const QFontMetrics metrics(FFont->ToQFont(), FPainter ? FPainter->device() : nullptr);
+  return TPoint{metrics.horizontalAdvance(text), metrics.height()};
+}
+
+// ------------------------------------------------------------------------ clip and transform
+
+void TCanvas::ApplyClip() {
+  if (!FPainter) return;
+  FPainter->setWorldTransform(FBaseTransform);
+  if (FBaseClip) FPainter->setClipRegion(*FBaseClip, Qt::ReplaceClip);
+  if (FClip) FPainter->setClipRegion(FClip->ToQRegion(), FBaseClip ? Qt::IntersectClip : Qt::ReplaceClip);
+  if (!FBaseClip && !FClip) FPainter->setClipping(false);
+  ApplyWorldTransform();
+}
+
+void TCanvas::ApplyWorldTransform() {
+  if (FPainter) FPainter->setWorldTransform(FWorld * FBaseTransform);
+}
+
+void TCanvas::SelectClipRegion(const TRegion* region) {
+  if (region) FClip = *region;
+  else FClip.reset();
+  ApplyClip();
+}
+
+void TCanvas::IntersectClipRect(const TRect& rect) {
+  const TRegion area = TRegion::FromRect(rect);
+  FClip = FClip ? FClip->Intersected(area) : area;
+  ApplyClip();
+}
+
+bool TCanvas::PtVisible(int x, int y) const {
+  const QPoint p = FWorld.map(QPoint(x, y));
+  if (FClip && !FClip->Contains(p.x(), p.y())) return false;
+  if (FBaseClip && !FBaseClip->contains(p)) return false;
+  return true;
+}
+
+void TCanvas::SetWorldTransform(const QTransform& transform) {
+  FWorld = transform;
+  ApplyWorldTransform();
+}
+
+void TCanvas::RotateAbout(double angle, const TDot& center) {
+  QTransform t;
+  t.translate(center.X, center.Y);
+  t.rotate(angle);
+  t.translate(-center.X, -center.Y);
+  SetWorldTransform(t);
+}
+
+TCanvas::TState TCanvas::SaveState() const { return TState{FClip, FWorld, FBkMode, FBkColor, FPenPos}; }
+
+void TCanvas::RestoreState(const TState& state) {
+  FClip = state.Clip;
+  FWorld = state.World;
+  FPenPos = state.PenPos;
+  SetBkMode(state.BkMode);
+  SetBkColor(state.BkColor);
+  ApplyClip();
+}
+
+// ---------------------------------------------------------------------------------- pictures
+
+void TCanvas::StretchDraw(const TRect& rect, const TGraphic* graphic) {
+  if (!graphic || graphic->Empty()) return;
+  BeginDraw();
+  graphic->Draw(*this, rect);
+}
+
+void TCanvas::Draw(int x, int y, const TGraphic* graphic) {
+  if (!graphic || graphic->Empty()) return;
+  StretchDraw(TRect{x, y, x + graphic->Width(), y + graphic->Height()}, graphic);
+}
+
+void TCanvas::DrawImage(const TRect& dest, const QImage& image, const TRect& sourceRect,
+                        std::optional<TColor> keyColor) {
+  BeginDraw();
+  const TRect src = Normalized(sourceRect.Left, sourceRect.Top, sourceRect.Right, sourceRect.Bottom);
+  const QRect sourceArea = QRect(src.Left, src.Top, src.Width(), src.Height()).intersected(image.rect());
+  if (dest.Width() == 0 || dest.Height() == 0 || sourceArea.isEmpty()) return;
+  QImage part = image.copy(sourceArea);
+  if (dest.Width() < 0 || dest.Height() < 0) part = part.mirrored(dest.Width() < 0, dest.Height() < 0);
+  if (keyColor) {
+    part = part.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = ColorToQColor(*keyColor).rgb() & 0x00FFFFFF;
+    for (int y = 0; y < part.height(); ++y) {
+      auto* line = reinterpret_cast<QRgb*>(part.scanLine(y));
+      for (int x = 0; x < part.width(); ++x)
+        if ((line[x] & 0x00FFFFFF) == key) line[x] = 0;
+    }
+  }
+  const TRect d = Normalized(dest.Left, dest.Top, dest.Right, dest.Bottom);
+  TPainterSave save(FPainter);
+  FPainter->setCompositionMode(CopyModeComposition(FCopyMode, keyColor.has_value() || part.hasAlphaChannel()));
+  FPainter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+  FPainter->drawImage(FullRectF(d), part, QRectF(part.rect()));
+}
+
+void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect) {
+  QImage* image = source.ImageDevice();
+  if (!image) throw EInvalidOperation(QStringLiteral("Source canvas has no pixels to copy"));
+  // DrawImage copies the part first, so the source may be this canvas.
+  DrawImage(dest, *image, sourceRect);
+}
+
+TColor TCanvas::Pixel(int x, int y) {
+  QImage* image = ImageDevice();
+  if (!image) return clNone;
+  const QPoint p = FPainter->deviceTransform().map(QPoint(x, y));
+  if (!image->rect().contains(p)) return clNone;
+  return QColorToColor(image->pixelColor(p));
+}
+
+void TCanvas::SetPixel(int x, int y, TColor color) {
+  BeginDraw();
+  TCompositionScope mode(FPainter, QPainter::CompositionMode_Source);
+  FPainter->fillRect(QRect(x, y, 1, 1), ColorToQColor(color));
+}
