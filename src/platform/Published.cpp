@@ -88,8 +88,9 @@ bool IsPropertyStored(const QObject* object, const TPublishedProperty& property)
   return stored;
 }
 
-std::optional<qint64> DeclaredDefaultValue(const TPublishedProperty& property) {
-  const QString text = property.DeclaredDefault.trimmed();
+namespace {
+std::optional<qint64> ParseDefault(const TPublishedProperty& property, const QString& declared) {
+  const QString text = declared.trimmed();
   if (text.isEmpty()) return std::nullopt;
   if (text == QStringLiteral("true")) return 1;
   if (text == QStringLiteral("false")) return 0;
@@ -111,6 +112,40 @@ std::optional<qint64> DeclaredDefaultValue(const TPublishedProperty& property) {
     v = static_cast<int32_t>(static_cast<uint32_t>(v));
   return v;
 }
+}  // namespace
+
+std::optional<qint64> DeclaredDefaultValue(const TPublishedProperty& property) {
+  return ParseDefault(property, property.DeclaredDefault);
+}
+
+namespace {
+qint64 OrdinalValue(const QVariant& value, TPropertyKind kind) {
+  if (kind == TPropertyKind::Char) return value.toChar().unicode();
+  // Enum-typed variants do not convert through toLongLong() for every type; read the raw int.
+  if (kind == TPropertyKind::Enumeration || kind == TPropertyKind::Set) return *static_cast<const int*>(value.constData());
+  return value.toLongLong();
+}
+}  // namespace
+
+QString PathDefault(const QMetaObject* owner, const QString& path) {
+  if (!owner) return {};
+  return ClassInfo(owner, "default:" + path.toLatin1());
+}
+
+bool IsDefaultValueAt(const QMetaObject* owner, const QString& path, const QObject* object,
+                      const TPublishedProperty& property) {
+  const QString declared = PathDefault(owner, path);
+  if (declared.isEmpty()) return IsDefaultValue(object, property);
+  const QVariant value = property.Meta.read(object);
+  switch (property.Kind) {
+    case TPropertyKind::Float: return value.toDouble() == declared.toDouble();
+    case TPropertyKind::String: return value.toString() == declared;
+    default: {
+      const auto def = ParseDefault(property, declared);
+      return def && OrdinalValue(value, property.Kind) == *def;
+    }
+  }
+}
 
 bool IsDefaultValue(const QObject* object, const TPublishedProperty& property) {
   const QVariant value = property.Meta.read(object);
@@ -121,14 +156,7 @@ bool IsDefaultValue(const QObject* object, const TPublishedProperty& property) {
     case TPropertyKind::Set:
     case TPropertyKind::Boolean: {
       const auto def = DeclaredDefaultValue(property);
-      if (!def) return false;
-      qint64 v = 0;
-      if (property.Kind == TPropertyKind::Char) v = value.toChar().unicode();
-      else if (property.Kind == TPropertyKind::Enumeration || property.Kind == TPropertyKind::Set) {
-        // Enum-typed variants do not convert through toLongLong() for every type; read the raw int.
-        v = *static_cast<const int*>(value.constData());
-      } else v = value.toLongLong();
-      return v == *def;
+      return def && OrdinalValue(value, property.Kind) == *def;
     }
     case TPropertyKind::Float: return value.toDouble() == 0.0;
     case TPropertyKind::String: return value.toString().isEmpty();

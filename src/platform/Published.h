@@ -34,3 +34,12 @@ bool IsPropertyStored(const QObject* object, const TPublishedProperty& property)
 std::optional<qint64> DeclaredDefaultValue(const TPublishedProperty& property);
 // Whether the property holds its default by the writer's rule for its type.
 bool IsDefaultValue(const QObject* object, const TPublishedProperty& property);
+
+// A default an owner class declares for a property of one of its sub-objects, by path:
+// DGR_DEFAULT(Brush.Color, 0) in a block says what its own brush starts with, which may
+// differ from the brush type's declared default. Empty when the owner declares none.
+QString PathDefault(const QMetaObject* owner, const QString& path);
+// The writer's default test for property (of object, reached from owner through path):
+// the owner's path default when it declares one, else the property's own rule.
+bool IsDefaultValueAt(const QMetaObject* owner, const QString& path, const QObject* object,
+                      const TPublishedProperty& property);

@@ -1,5 +1,6 @@
 #include "platform/Component.h"
 #include "platform/Exceptions.h"
+#include "platform/Graphics.h"
 #include "platform/Published.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,43 @@ private:
   TestEnums::TOptions FOptions = TestEnums::TOptions(TestEnums::opA) | TestEnums::opC;
   QString FCaption;
 };
+
+// An owner whose brush starts unlike a brush's own declared defaults (white, solid).
+class TBrushOwner : public TPersistent {
+  Q_OBJECT
+  Q_PROPERTY(TBrush* Brush READ Brush)
+  DGR_DEFAULT(Brush.Color, 0)
+  DGR_DEFAULT(Brush.Style, bsClear)
+public:
+  TBrushOwner() {
+    FBrush.SetColor(clBlack);
+    FBrush.SetStyle(bsClear);
+  }
+  TBrush* Brush() const { return const_cast<TBrush*>(&FBrush); }
+
+private:
+  TBrush FBrush;
+};
+
+TEST(Published, OwnerPathDefaultsOverrideTheSubObjectTypeDefaults) {
+  TBrushOwner owner;
+  const auto& props = PublishedProperties(owner.Brush()->metaObject());
+  const TPublishedProperty* color = FindPublishedProperty(owner.Brush()->metaObject(), QStringLiteral("Color"));
+  const TPublishedProperty* style = FindPublishedProperty(owner.Brush()->metaObject(), QStringLiteral("Style"));
+  ASSERT_TRUE(color && style && !props.empty());
+  const QMetaObject* meta = owner.metaObject();
+  EXPECT_TRUE(IsDefaultValueAt(meta, QStringLiteral("Brush.Color"), owner.Brush(), *color));
+  EXPECT_TRUE(IsDefaultValueAt(meta, QStringLiteral("Brush.Style"), owner.Brush(), *style));
+  owner.Brush()->SetColor(clWhite);
+  owner.Brush()->SetStyle(bsSolid);
+  // The type's defaults, but not what this owner starts with: written, so they survive.
+  EXPECT_FALSE(IsDefaultValueAt(meta, QStringLiteral("Brush.Color"), owner.Brush(), *color));
+  EXPECT_FALSE(IsDefaultValueAt(meta, QStringLiteral("Brush.Style"), owner.Brush(), *style));
+  EXPECT_TRUE(IsDefaultValue(owner.Brush(), *color));
+  TBrush plain;
+  EXPECT_TRUE(IsDefaultValueAt(plain.metaObject(), QStringLiteral("Color"), &plain, *color))
+      << "without a path default the type's own rule holds";
+}
 
 TEST(Published, ListsBaseFirstInDeclarationOrderWithoutQtProperties) {
   const auto& props = PublishedProperties(&TDerivedThing::staticMetaObject);
