@@ -432,8 +432,8 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& rect) const {
   try {
     const QRectF area(rect.Left, rect.Top, double(rect.Right) - rect.Left - 1, double(rect.Bottom) - rect.Top - 1);
     painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter->setBrush(Qt::NoBrush);
-    painter->setPen(QPen(QColor(160, 160, 160), 0, Qt::DashLine));
+    painter->setBrush(QColor(240, 240, 240));
+    painter->setPen(QPen(QColor(160, 160, 160), 0));
     painter->drawRect(area);
     painter->drawLine(area.topLeft(), area.bottomRight());
     painter->drawLine(area.bottomLeft(), area.topRight());

@@ -170,8 +170,8 @@ private:
 };
 
 // A Windows metafile: an enhanced metafile or a placeable Windows metafile. The bytes are
-// kept exactly as loaded; the size comes from the header. Drawing shows a placeholder frame
-// with crossed diagonals until a metafile renderer is attached.
+// kept exactly as loaded; the size comes from the header. Drawing shows a placeholder (a light grey
+// box with crossed diagonals) until a metafile renderer is attached.
 class TMetafile : public TGraphic {
   Q_OBJECT
 public:
