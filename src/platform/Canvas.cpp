@@ -288,26 +288,23 @@ void TCanvas::InitialiseState() {
   FBaseTransform = FPainter->worldTransform();
   FBaseClip.reset();
   if (FPainter->hasClipping()) FBaseClip = FPainter->clipRegion();
-  FClip.reset();
-  FWorld = QTransform();
-  FBkMode = TBkMode::Transparent;
-  FBkColor = clWhite;
-  FPenPos = TPoint{};
-  FAppliedPen = FAppliedBrush = FAppliedFont = UINT64_MAX;
+  FAppliedFont = UINT64_MAX;
   FPainter->setRenderHint(QPainter::Antialiasing, false);
   FPainter->setRenderHint(QPainter::SmoothPixmapTransform, false);
   FPainter->setRenderHint(QPainter::TextAntialiasing, true);
   FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-  FPainter->setBackgroundMode(Qt::TransparentMode);
-  FPainter->setBackground(ColorToQColor(FBkColor));
+  // The canvas's own settings carry over to the new painter.
+  SetBkMode(FBkMode);
+  SetBkColor(FBkColor);
+  ApplyClip();
   if (QPaintDevice* device = FPainter->device()) FFont->SetPixelsPerInch(device->logicalDpiY());
 }
 
 QPainter* TCanvas::Handle() {
   if (!FPainter) CreateHandle();
   if (!FPainter) throw EInvalidOperation(NoDrawingMessage);
-  // The caller may change the painter's pen, brush or font: apply ours again next time.
-  FAppliedPen = FAppliedBrush = FAppliedFont = UINT64_MAX;
+  // The caller may change the painter's font: apply ours again next time.
+  FAppliedFont = UINT64_MAX;
   return FPainter;
 }
 

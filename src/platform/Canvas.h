@@ -104,14 +104,17 @@ public:
   ~TCanvas() override;
 
   // Binding. Bind(device) begins a painter of its own (raises EInvalidOperation when the
-  // device cannot be painted); Bind(painter) borrows an active painter. Unbind ends or
-  // releases it. Binding resets clip, transform, background and pen position.
+  // device cannot be painted); Bind(painter) borrows an active painter, which must outlive
+  // the binding. Unbind ends the own painter or gives the borrowed one back in the state it
+  // was lent in. The canvas keeps its font, pen, brush, background, clip, world transform
+  // and pen position across bindings and applies them to each new painter.
   void Bind(QPaintDevice* device);
   void Bind(QPainter* painter);
   void Unbind();
   bool HandleAllocated() const { return FPainter != nullptr; }
   // The painter, created on demand (see CreateHandle). Raises EInvalidOperation
-  // ("Canvas does not allow drawing") when there is none.
+  // ("Canvas does not allow drawing") when there is none. Whoever changes the painter's
+  // clip, transform or modes directly restores them before the canvas draws again.
   QPainter* Handle();
   // The image the canvas draws on, when its device is a QImage.
   QImage* ImageDevice();

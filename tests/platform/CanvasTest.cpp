@@ -634,3 +634,22 @@ TEST(Canvas, FarAwayLinesAreClippedWithoutWalkingEveryPixel) {
   EXPECT_EQ(CountPixels(image, Black), 20 + 20 - 1);
   EXPECT_EQ(image.pixel(7, 7), Black);
 }
+
+TEST(Canvas, SettingsMadeBeforeTheFirstDrawingCallReachTheBitmap) {
+  TBitmap bitmap(8, 8);
+  TCanvas* canvas = bitmap.Canvas();
+  EXPECT_FALSE(canvas->HandleAllocated());  // bound when first drawn on
+  canvas->SetBkMode(TBkMode::Opaque);
+  canvas->SetBkColor(clRed);
+  canvas->IntersectClipRect(TRect{0, 0, 4, 8});
+  canvas->Brush()->SetColor(clBlack);
+  canvas->Brush()->SetStyle(bsCross);
+  canvas->FillRect(TRect{0, 0, 8, 8});
+  EXPECT_TRUE(canvas->HandleAllocated());
+  const QImage image = bitmap.Image();
+  int red = 0;
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) red += image.pixel(x, y) == Red;
+  EXPECT_GT(red, 0);
+  EXPECT_EQ(InkBounds(image), QRect(0, 0, 4, 8));
+}
