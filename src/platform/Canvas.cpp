@@ -16,18 +16,6 @@ namespace {
 
 const QString NoDrawingMessage = QStringLiteral("Canvas does not allow drawing");
 
-// Restores everything QPainter::save() keeps, also when an exception passes.
-class TPainterSave {
-public:
-  explicit TPainterSave(QPainter* painter) : FPainter(painter) { FPainter->save(); }
-  ~TPainterSave() { FPainter->restore(); }
-  TPainterSave(const TPainterSave&) = delete;
-  TPainterSave& operator=(const TPainterSave&) = delete;
-
-private:
-  QPainter* FPainter;
-};
-
 // Sets a composition mode for one drawing call.
 class TCompositionScope {
 public:
@@ -198,6 +186,9 @@ double RadialAngle(const QRectF& ellipse, double x, double y) {
 }
 
 }  // namespace
+
+TPainterSaver::TPainterSaver(QPainter* painter) : FPainter(painter) { FPainter->save(); }
+TPainterSaver::~TPainterSaver() { FPainter->restore(); }
 
 // ---------------------------------------------------------------------------- image helpers
 
@@ -394,7 +385,7 @@ QRect TCanvas::PixelBounds() const {
 // ---------------------------------------------------------------------------- line drawing
 
 void TCanvas::PlotPixels(const QPolygon& on, const QPolygon& off) {
-  TPainterSave save(FPainter);
+  TPainterSaver save(FPainter);
   FPainter->setCompositionMode(PenModeComposition(FPen->Mode()));
   FPainter->setBrush(Qt::NoBrush);
   if (!on.isEmpty()) {
@@ -624,7 +615,7 @@ void TCanvas::DrawFocusRect(const TRect& rect) {
     add(r.Left, y);
     if (r.Width() > 1) add(r.Right - 1, y);
   }
-  TPainterSave save(FPainter);
+  TPainterSaver save(FPainter);
   FPainter->setCompositionMode(QPainter::RasterOp_NotDestination);
   FPainter->setPen(QPen(Qt::black, 0));
   FPainter->drawPoints(dots);
@@ -635,7 +626,7 @@ void TCanvas::DrawFocusRect(const TRect& rect) {
 void TCanvas::PaintText(int x, int y, const QString& text, const TRect* clip) {
   BeginDraw();
   RequireFont();
-  TPainterSave save(FPainter);
+  TPainterSaver save(FPainter);
   FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (clip) {
     const TRect c = Normalized(clip->Left, clip->Top, clip->Right, clip->Bottom);
@@ -680,7 +671,7 @@ int TCanvas::DrawText(const QString& text, TRect& rect, TTextFormat format) {
     rect.Bottom = rect.Top + needed.height();
     return needed.height();
   }
-  TPainterSave save(FPainter);
+  TPainterSaver save(FPainter);
   FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
   QRect bounds;
   const QRect target(r.Left, r.Top, r.Width(), r.Height());
@@ -787,7 +778,7 @@ void TCanvas::DrawImage(const TRect& dest, const QImage& image, const TRect& sou
     }
   }
   const TRect d = Normalized(dest.Left, dest.Top, dest.Right, dest.Bottom);
-  TPainterSave save(FPainter);
+  TPainterSaver save(FPainter);
   FPainter->setCompositionMode(CopyModeComposition(FCopyMode, keyColor.has_value() || part.hasAlphaChannel()));
   FPainter->setRenderHint(QPainter::SmoothPixmapTransform, false);
   FPainter->drawImage(FullRectF(d), part, QRectF(part.rect()));

@@ -272,3 +272,15 @@ private:
   TCanvas& FCanvas;
   TCanvas::TState FState;
 };
+
+// Saves the whole QPainter state and restores it when it goes out of scope.
+class TPainterSaver {
+public:
+  explicit TPainterSaver(QPainter* painter);
+  ~TPainterSaver();
+  TPainterSaver(const TPainterSaver&) = delete;
+  TPainterSaver& operator=(const TPainterSaver&) = delete;
+
+private:
+  QPainter* FPainter;
+};

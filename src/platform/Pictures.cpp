@@ -428,20 +428,14 @@ void TMetafile::LoadFromStream(const QByteArray& bytes) {
 void TMetafile::Draw(TCanvas& canvas, const TRect& rect) const {
   if (Empty()) return;
   QPainter* painter = canvas.Handle();
-  painter->save();
-  try {
-    const QRectF area(rect.Left, rect.Top, double(rect.Right) - rect.Left - 1, double(rect.Bottom) - rect.Top - 1);
-    painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter->setBrush(QColor(240, 240, 240));
-    painter->setPen(QPen(QColor(160, 160, 160), 0));
-    painter->drawRect(area);
-    painter->drawLine(area.topLeft(), area.bottomRight());
-    painter->drawLine(area.bottomLeft(), area.topRight());
-  } catch (...) {
-    painter->restore();
-    throw;
-  }
-  painter->restore();
+  TPainterSaver save(painter);
+  const QRectF area(rect.Left, rect.Top, double(rect.Right) - rect.Left - 1, double(rect.Bottom) - rect.Top - 1);
+  painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  painter->setBrush(QColor(240, 240, 240));
+  painter->setPen(QPen(QColor(160, 160, 160), 0));
+  painter->drawRect(area);
+  painter->drawLine(area.topLeft(), area.bottomRight());
+  painter->drawLine(area.bottomLeft(), area.topRight());
 }
 
 void TMetafile::Assign(const TPersistent* source) {

@@ -98,6 +98,15 @@ TEST(GraphicsValueTypes, PropertiesWriteThroughTheMetaObject) {
   TPen pen;
   EXPECT_TRUE(pen.setProperty("Style", QVariant::fromValue(psInsideFrame)));
   EXPECT_EQ(pen.Style(), psInsideFrame);
+  // Identifier-mapped integers accept plain integers and read back as integers.
+  EXPECT_TRUE(pen.setProperty("Color", QVariant(int(clRed))));
+  EXPECT_EQ(pen.Color(), clRed);
+  EXPECT_TRUE(font.setProperty("Charset", QVariant(int(GREEK_CHARSET))));
+  EXPECT_EQ(font.Charset(), GREEK_CHARSET);
+  EXPECT_TRUE(font.setProperty("Color", QVariant(qlonglong(int32_t(clBtnFace)))));
+  EXPECT_EQ(font.Color(), clBtnFace);
+  EXPECT_EQ(pen.property("Color").toLongLong(), clRed);
+  EXPECT_EQ(font.property("Color").toInt(), int(clBtnFace));
 }
 
 TEST(GraphicsValueTypes, OnChangeFiresOnlyForEffectiveChanges) {
