@@ -289,7 +289,7 @@ void TDiagramControl::SetGraphicLib(TDgrGraphicLib lib) {
 
 void TDiagramControl::RecreateDgrDrawer() {
   TSquare source{0, 0, 100, 100};
-  if (FDgrDrawer) source = FDgrDrawer->SourceRect;
+  if (FDgrDrawer) source = FDgrDrawer->SourceRect();
   else if (FDrawer) source = FDrawer->OriginalRect();
   FreeDgrDrawer();
   const TDgrGraphicLib lib = EffectiveGraphicLib();
@@ -297,7 +297,7 @@ void TDiagramControl::RecreateDgrDrawer() {
     FDgrDrawer = CreateBlockDrawer(lib);
     if (FDgrDrawer) {
       FTempPath = FDgrDrawer->CreatePath();
-      FDgrDrawer->SourceRect = source;
+      FDgrDrawer->SetSourceRect(source);
     }
   }
 }
@@ -357,17 +357,7 @@ void TDiagramControl::TextCellDestroying(TTextCell* cell) {
   if (FDiagram && !FDiagram->IsDiagramDestroying() && FDiagram->EditingCell() == cell) FDiagram->CloseEditor(false);
 }
 
-void TDiagramControl::DrawCells(const TDiagramDrawInfo& info) {
-  TTextCell* editing = FDiagram ? FDiagram->EditingCell() : nullptr;
-  for (int i = 0; i < FTextCells->Count(); ++i) {
-    TTextCell* cell = FTextCells->Cell(i);
-    if (cell->Visible() && cell != editing) DrawCell(info, cell);
-  }
-}
-
-void TDiagramControl::DrawCell(const TDiagramDrawInfo& info, TTextCell* cell) {
-  // Text layout and drawing arrive with the text cells' own code.
-}
+// DrawCells, DrawCell and DrawCellText: ControlPainting.cpp.
 
 // --- Anchors ------------------------------------------------------------------------------
 
@@ -406,14 +396,7 @@ void TDiagramControl::RotationChanged() {
 
 // --- Handles ------------------------------------------------------------------------------
 
-void TDiagramControl::DrawHandles(const TDiagramDrawInfo& info) {
-  for (int i = 0; i < FHandles->Count(); ++i)
-    if (FHandles->Handle(i)->Visible()) DrawHandle(info, FHandles->Handle(i));
-}
-
-void TDiagramControl::DrawHandle(const TDiagramDrawInfo& info, TStretchHandle* handle) {
-  // Grip looks and their drawing arrive with the handles' own code.
-}
+// DrawHandles, DrawHandle and DrawLinkPoints: ControlPainting.cpp.
 
 TDot TDiagramControl::HandleClientPoint(const TStretchHandle* handle) const { return handle->OrPoint(); }
 
