@@ -198,6 +198,17 @@ void SetScreenResolution(QImage& image) {
   image.setDotsPerMeterY(dotsPerMetre);
 }
 
+QImage WithTransparentColor(const QImage& image, TColor keyColor) {
+  QImage keyed = image.convertToFormat(QImage::Format_ARGB32);
+  const QRgb key = ColorToQColor(keyColor).rgb() & 0x00FFFFFF;
+  for (int y = 0; y < keyed.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(y));
+    for (int x = 0; x < keyed.width(); ++x)
+      if ((line[x] & 0x00FFFFFF) == key) line[x] = 0;
+  }
+  return keyed;
+}
+
 QImage NewScreenImage(int width, int height, QImage::Format format) {
   QImage image(width, height, format);
   SetScreenResolution(image);
@@ -766,17 +777,9 @@ void TCanvas::DrawImage(const TRect& dest, const QImage& image, const TRect& sou
   const TRect src = Normalized(sourceRect.Left, sourceRect.Top, sourceRect.Right, sourceRect.Bottom);
   const QRect sourceArea = QRect(src.Left, src.Top, src.Width(), src.Height()).intersected(image.rect());
   if (dest.Width() == 0 || dest.Height() == 0 || sourceArea.isEmpty()) return;
-  QImage part = image.copy(sourceArea);
+  QImage part = sourceArea == image.rect() ? image : image.copy(sourceArea);
   if (dest.Width() < 0 || dest.Height() < 0) part = part.mirrored(dest.Width() < 0, dest.Height() < 0);
-  if (keyColor) {
-    part = part.convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = ColorToQColor(*keyColor).rgb() & 0x00FFFFFF;
-    for (int y = 0; y < part.height(); ++y) {
-      auto* line = reinterpret_cast<QRgb*>(part.scanLine(y));
-      for (int x = 0; x < part.width(); ++x)
-        if ((line[x] & 0x00FFFFFF) == key) line[x] = 0;
-    }
-  }
+  if (keyColor) part = WithTransparentColor(part, *keyColor);
   const TRect d = Normalized(dest.Left, dest.Top, dest.Right, dest.Bottom);
   TPainterSaver save(FPainter);
   FPainter->setCompositionMode(CopyModeComposition(FCopyMode, keyColor.has_value() || part.hasAlphaChannel()));
@@ -787,8 +790,10 @@ void TCanvas::DrawImage(const TRect& dest, const QImage& image, const TRect& sou
 void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect) {
   QImage* image = source.ImageDevice();
   if (!image) throw EInvalidOperation(QStringLiteral("Source canvas has no pixels to copy"));
-  // DrawImage copies the part first, so the source may be this canvas.
-  DrawImage(dest, *image, sourceRect);
+  // Copied first: the source may be this very canvas.
+  const TRect src = Normalized(sourceRect.Left, sourceRect.Top, sourceRect.Right, sourceRect.Bottom);
+  const QImage part = image->copy(QRect(src.Left, src.Top, src.Width(), src.Height()));
+  DrawImage(dest, part, TRect{0, 0, src.Width(), src.Height()});
 }
 
 TColor TCanvas::Pixel(int x, int y) {

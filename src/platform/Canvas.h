@@ -48,6 +48,9 @@ class QRect;
 class QRectF;
 class TGraphic;
 
+// A copy of image (as ARGB32) whose pixels of the key colour are fully transparent.
+QImage WithTransparentColor(const QImage& image, TColor keyColor);
+
 // An image whose dots per metre match the screen resolution.
 QImage NewScreenImage(int width, int height, QImage::Format format);
 void SetScreenResolution(QImage& image);

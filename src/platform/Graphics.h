@@ -142,6 +142,7 @@ public:
   // whose ascent + descent comes closest to it; DefaultHeight's magnitude for 0.
   int CharacterPixelSize() const;
 
+  // Copies the published properties (Height in pixels); PixelsPerInch stays this font's own.
   void Assign(const TPersistent* source) override;
 
 protected:

@@ -315,23 +315,28 @@ void TBitmap::SetTransparentColor(TColor color) {
   Changed();
 }
 
-QImage TBitmap::DrawableImage() const {
-  if (FImage.format() != QImage::Format_ARGB32) return FImage;
-  // The fourth byte of 32-bit pixels is not an opacity for drawing.
-  QImage opaque = FImage.copy();
-  for (int y = 0; y < opaque.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(opaque.scanLine(y));
-    for (int x = 0; x < opaque.width(); ++x) line[x] |= 0xFF000000u;
+const QImage& TBitmap::DrawableImage() const {
+  if (FDrawCacheRevision == ContentRevision()) return FDrawCache;
+  // While the canvas paints on the pixels, a shared copy would change under the cache.
+  QImage image = FCanvas && FCanvas->HandleAllocated() ? FImage.copy() : FImage;
+  if (image.format() == QImage::Format_ARGB32) {
+    // The fourth byte of 32-bit pixels is not an opacity for drawing.
+    image = FImage.copy();
+    for (int y = 0; y < image.height(); ++y) {
+      auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+      for (int x = 0; x < image.width(); ++x) line[x] |= 0xFF000000u;
+    }
+    image.reinterpretAsFormat(QImage::Format_RGB32);
   }
-  opaque.reinterpretAsFormat(QImage::Format_RGB32);
-  return opaque;
+  if (Transparent()) image = WithTransparentColor(image, ColorToRGB(TransparentColor()));
+  FDrawCache = image;
+  FDrawCacheRevision = ContentRevision();
+  return FDrawCache;
 }
 
 void TBitmap::Draw(TCanvas& canvas, const TRect& rect) const {
   if (Empty()) return;
-  std::optional<TColor> key;
-  if (Transparent()) key = ColorToRGB(TransparentColor());
-  canvas.DrawImage(rect, DrawableImage(), TRect{0, 0, Width(), Height()}, key);
+  canvas.DrawImage(rect, DrawableImage(), TRect{0, 0, Width(), Height()});
 }
 
 void TBitmap::LoadFromStream(const QByteArray& bytes) {

@@ -156,7 +156,9 @@ private:
   void ReleaseCanvas();
   void MakePaintable();
   void ReplaceImage(QImage image, TPixelFormat format, QList<QRgb> colorTable);
-  QImage DrawableImage() const;
+  // The pixels as drawn: opaque, and with the transparent colour left out when Transparent.
+  // Kept until the pixels or the transparency settings change.
+  const QImage& DrawableImage() const;
 
   QImage FImage;
   TPixelFormat FPixelFormat = pf24bit;
@@ -166,6 +168,8 @@ private:
   TTransparentMode FTransparentMode = tmAuto;
   TColor FTransparentColor = clNone;
   uint64_t FRevision = 0;
+  mutable QImage FDrawCache;
+  mutable uint64_t FDrawCacheRevision = UINT64_MAX;
   std::unique_ptr<TBitmapCanvas> FCanvas;  // after FImage: released before the pixels go
 };
 

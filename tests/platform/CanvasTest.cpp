@@ -653,3 +653,21 @@ TEST(Canvas, SettingsMadeBeforeTheFirstDrawingCallReachTheBitmap) {
   EXPECT_GT(red, 0);
   EXPECT_EQ(InkBounds(image), QRect(0, 0, 4, 8));
 }
+
+TEST(Canvas, BitmapsDrawTheirLatestPixels) {
+  TBitmap bitmap(2, 2);
+  QImage image = WhiteImage(4, 4);
+  TCanvas canvas(&image);
+  bitmap.Canvas()->SetPixel(0, 0, clRed);
+  canvas.Draw(0, 0, &bitmap);
+  bitmap.Canvas()->SetPixel(0, 0, clBlue);  // drawn on after the first draw
+  canvas.Draw(2, 2, &bitmap);
+  bitmap.SetTransparent(true);
+  bitmap.SetTransparentColor(clBlue);
+  canvas.Draw(0, 2, &bitmap);
+  canvas.Unbind();
+  EXPECT_EQ(image.pixel(0, 0), Red);
+  EXPECT_EQ(image.pixel(2, 2), Blue);
+  EXPECT_EQ(image.pixel(0, 2), White);
+  EXPECT_EQ(image.pixel(1, 2), White);  // bitmap white
+}
