@@ -25,6 +25,9 @@ private:
   int FTag;
 };
 
+// A failure while reading one property, already worded "Error reading <object>.<property>: <why>".
+class EPropertyReadError : public EReadError { using EReadError::EReadError; };
+
 [[noreturn]] inline void ThrowReadError() { throw EReadError(QString::fromLatin1(StreamMessages::kStreamReadError)); }
 [[noreturn]] inline void ThrowWriteError() { throw EWriteError(QString::fromLatin1(StreamMessages::kStreamWriteError)); }
 [[noreturn]] inline void ThrowInvalidFormat() { throw EFilerError(QString::fromLatin1(StreamMessages::kInvalidStreamFormat)); }

@@ -1,0 +1,40 @@
+#pragma once
+// Writing objects into the binary object stream by their published properties, and reading
+// such a stream back onto objects. The text form is reached through ObjectText.h.
+//
+//   QByteArray data = WriteComponent(diagram);     // binary form
+//   ReadComponent(data, otherDiagram);             // onto an existing root
+//
+// What is written: the published properties in list order, except those without a getter,
+// without a setter (unless they hold an owned sub-object), not stored, or holding their
+// default; owned sub-objects by dotted paths (Brush.Color); collections as one collection
+// value; references to other components by name; then the define-properties hook's custom
+// properties; then, for components, the children their GetChildren hook enumerates.
+
+#include "streaming/ObjectText.h"
+
+#include <QByteArray>
+
+class QObject;
+
+struct TComponentStreamOptions {
+  // The component whose owned components are referenced by plain name; references to it
+  // are written as "Owner". nullptr: the root itself.
+  QObject* LookupRoot = nullptr;
+};
+
+// The binary form of root and its children. Raises EWriteError ("Stream write error") for
+// names that do not fit the stream or non-finite floats.
+QByteArray WriteComponent(QObject* root, const TComponentStreamOptions& options = {});
+
+// Reads a binary stream onto root: sets its name from the stream (when one is given),
+// its properties, and creates its children through the class registry with the owner and
+// parent that root's GetChildOwner / GetChildParent hooks name. After the whole stream,
+// references are resolved and every object's Loaded hook runs, root first, in creation order.
+// Failures: EFilerError family ("Invalid stream format", "Stream read error", "Class %s not
+// found", "Error reading %s%s%s: %s"), EComponentError for duplicate names.
+void ReadComponent(const QByteArray& data, QObject* root, const TComponentStreamOptions& options = {});
+
+// Creates the root from the class registry by the stream's class name (owned by owner) and
+// reads the stream onto it. The new object is freed when reading fails.
+QObject* ReadNewComponent(const QByteArray& data, QObject* owner, const TComponentStreamOptions& options = {});

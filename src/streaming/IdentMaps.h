@@ -1,0 +1,33 @@
+#pragma once
+// Int-to-identifier maps for integer property types whose values have names (colours,
+// cursors, font character sets). A map is registered under the property's C++ type name as
+// it appears in the meta-object ("TColor"); the platform layer registers the real maps, tests
+// may register their own. The stream writes a mapped value as its identifier and accepts the
+// identifier when reading.
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+struct TIntIdentMap {
+  std::function<std::optional<QString>(int32_t value)> ToIdent;
+  std::function<std::optional<int32_t>(const QString& ident)> FromIdent;
+};
+
+// Replaces any map registered under typeName.
+void RegisterIntIdentMap(const QByteArray& typeName, TIntIdentMap map);
+void UnregisterIntIdentMap(const QByteArray& typeName);
+// nullptr when none is registered. The pointer stays valid until that name is registered
+// again or unregistered.
+const TIntIdentMap* FindIntIdentMap(const QByteArray& typeName);
+// Changes whenever a map is registered or removed (lets caches notice).
+int IntIdentMapsGeneration();
+
+// A map from a fixed table of (value, identifier) pairs; identifiers match without regard to case.
+struct TIdentMapEntry {
+  int32_t Value;
+  const char* Ident;
+};
+TIntIdentMap MakeTableIdentMap(const TIdentMapEntry* entries, size_t count);
