@@ -232,7 +232,7 @@ TGdipGraphicsPath::TGdipGraphicsPath() { FGPPath.setFillRule(Qt::OddEvenFill); }
 
 void TGdipGraphicsPath::ContinueAt(double x, double y) {
   const QPointF point(x, y);
-  if (FFigureOpen && FGPPath.elementCount() > 0) {
+  if (FFigureOpen && !FGPPath.isEmpty()) {
     if (FGPPath.currentPosition() != point) FGPPath.lineTo(point);
     return;
   }
@@ -324,7 +324,7 @@ int TGdipGraphicsPath::AddRoundRect(double x1, double y1, double x2, double y2, 
 }
 
 int TGdipGraphicsPath::CloseFigure(bool) {
-  if (FGPPath.elementCount() > 0 && FFigureOpen) FGPPath.closeSubpath();
+  if (FFigureOpen && !FGPPath.isEmpty()) FGPPath.closeSubpath();
   FFigureOpen = false;
   return 0;
 }
@@ -336,7 +336,9 @@ int TGdipGraphicsPath::StartFigure() {
 
 std::unique_ptr<TDgrRegion> TGdipGraphicsPath::CreateRegion() const { return std::make_unique<TGdipRegion>(FGPPath); }
 
-int TGdipGraphicsPath::GetPointCount() const { return static_cast<int>(FGPPath.elementCount()); }
+int TGdipGraphicsPath::GetPointCount() const {
+  return FGPPath.isEmpty() ? 0 : static_cast<int>(FGPPath.elementCount());
+}
 
 bool TGdipGraphicsPath::IsVisible(double x, double y) const { return FGPPath.contains(QPointF(x, y)); }
 
