@@ -342,7 +342,7 @@ private:
     if (IsIntegerTag(tag)) return FValues.ReadIntegerPayload(tag);
     if (tag == vaIdent && p.Kind == TPropertyKind::Integer) {
       const std::string_view ident = FValues.ReadShortString();
-      if (const TIntIdentMap* map = p.IdentMap(); map && map->FromIdent)
+      if (const TIdentMapFunctions* map = p.IdentMap(); map && map->FromIdent)
         if (const auto value = map->FromIdent(FromUtf8(ident))) return *value;
     }
     ThrowInvalidValue();

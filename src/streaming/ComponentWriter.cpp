@@ -162,7 +162,7 @@ private:
     switch (p.Kind) {
       case TPropertyKind::Integer: {
         const int64_t number = VariantToInt64(value);
-        if (const TIntIdentMap* map = p.IdentMap(); map && map->ToIdent && number >= INT32_MIN && number <= UINT32_MAX) {
+        if (const TIdentMapFunctions* map = p.IdentMap(); map && map->ToIdent && number >= INT32_MIN && number <= UINT32_MAX) {
           if (const auto ident = map->ToIdent(static_cast<int32_t>(number))) {
             WriteIdent(*ident);
             return;

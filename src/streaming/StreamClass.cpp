@@ -78,7 +78,7 @@ TDefaultOverride ParseOverride(const TStreamProperty& property, const QString& d
 
 }  // namespace
 
-const TIntIdentMap* TStreamProperty::IdentMap() const {
+const TIdentMapFunctions* TStreamProperty::IdentMap() const {
   const int generation = IntIdentMapsGeneration();
   if (generation != FMapGeneration) {
     FMap = FindIntIdentMap(TypeName);

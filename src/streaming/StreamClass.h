@@ -30,10 +30,10 @@ struct TStreamProperty {
   std::vector<TSetMember> SetMembers;  // ascending member order
 
   // The identifier map of this property's type, or nullptr (integer properties only).
-  const TIntIdentMap* IdentMap() const;
+  const TIdentMapFunctions* IdentMap() const;
 
 private:
-  mutable const TIntIdentMap* FMap = nullptr;
+  mutable const TIdentMapFunctions* FMap = nullptr;
   mutable int FMapGeneration = -1;
 };
 

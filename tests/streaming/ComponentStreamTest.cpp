@@ -186,6 +186,21 @@ private:
   double FZoom = 0;
 };
 
+class TTestFontLike : public TPersistent {
+  Q_OBJECT
+  Q_PROPERTY(TFontCharset Charset READ Charset WRITE SetCharset)
+  Q_PROPERTY(TColor Color READ Color WRITE SetColor)
+public:
+  TFontCharset Charset() const { return FCharset; }
+  void SetCharset(TFontCharset v) { FCharset = v; }
+  TColor Color() const { return FColor; }
+  void SetColor(TColor v) { FColor = v; }
+
+private:
+  TFontCharset FCharset = DEFAULT_CHARSET;
+  TColor FColor = clBlack;
+};
+
 namespace {
 
 const TIdentMapEntry kTestColors[] = {{0x000000, "clBlack"}, {0x0000FF, "clRed"}, {0xFFFFFF, "clWhite"},
@@ -352,6 +367,22 @@ TEST_F(ComponentStream, ReadBackGivesTheSameTree) {
   EXPECT_EQ(LoadedLog(), (QStringList{"root:", "E1:loading", "E2:loading"}));
   EXPECT_FALSE(copy.IsLoading());
   EXPECT_FALSE(e2->IsLoading());
+}
+
+// Without a registered map the platform's identifier maps answer for the standard types.
+TEST_F(ComponentStream, PlatformIdentifierMapsNameColoursAndCharsets) {
+  UnregisterIntIdentMap("TColor");
+  TTestFontLike font;
+  font.SetCharset(RUSSIAN_CHARSET);
+  font.SetColor(clSkyBlue);
+  const std::string text = ObjectBinaryToText(WriteComponent(&font)).toStdString();
+  TTestFontLike back;
+  back.SetColor(clRed);
+  ReadComponent(ObjectTextToBinary("object TTestFontLike\r\n  Charset = GREEK_CHARSET\r\n  Color = clWindow\r\nend\r\n"), &back);
+  RegisterIntIdentMap("TColor", MakeTableIdentMap(kTestColors, std::size(kTestColors)));
+  EXPECT_EQ(text, "object TTestFontLike\r\n  Charset = RUSSIAN_CHARSET\r\n  Color = clSkyBlue\r\nend\r\n");
+  EXPECT_EQ(back.Charset(), GREEK_CHARSET);
+  EXPECT_EQ(back.Color(), clWindow);
 }
 
 TEST_F(ComponentStream, ReadingTextRules) {
