@@ -157,25 +157,13 @@ double AverageScale(const QTransform& transform) { return std::sqrt(std::abs(tra
 void TGPGraphics::FillPath(const QPainterPath& path, const TGPNativeBrush& brush) {
   if (brush.Invisible() || path.isEmpty()) return;
   TScope scope(*this);
-  FPainter->setPen(Qt::NoPen);
-  const QTransform deviceToBrush = brush.DeviceAligned ? FPainter->worldTransform().inverted() : QTransform();
-  for (const TGPBrushPiece& piece : brush.Pieces) {
-    QBrush qbrush = piece.Brush;
-    if (brush.DeviceAligned) qbrush.setTransform(deviceToBrush);
-    if (piece.Clip.isEmpty()) {
-      FPainter->fillPath(path, qbrush);
-      continue;
-    }
-    FPainter->save();
-    FPainter->setRenderHint(QPainter::Antialiasing, false);
-    QPainterPath clip;
-    clip.addPolygon(piece.Clip);
-    clip.closeSubpath();
-    FPainter->setClipPath(clip, FPainter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-    FPainter->setRenderHint(QPainter::Antialiasing, FState.Smoothing);
-    FPainter->fillPath(path, qbrush);
-    FPainter->restore();
+  if (!brush.DeviceAligned) {
+    FPainter->fillPath(path, brush.Brush);
+    return;
   }
+  QBrush aligned = brush.Brush;
+  aligned.setTransform(FPainter->worldTransform().inverted());
+  FPainter->fillPath(path, aligned);
 }
 
 void TGPGraphics::StrokePath(const QPainterPath& path, const QPen& pen) {

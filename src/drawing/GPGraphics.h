@@ -16,25 +16,18 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QPen>
-#include <QPolygonF>
 #include <QRegion>
 #include <QTransform>
 #include <vector>
 
 class QPainter;
 
-// A fill of the path engine: usually one brush; a rectangular path gradient is four
-// linear gradients, each limited to a triangle (Clip, in world units).
-struct TGPBrushPiece {
-  QBrush Brush;
-  QPolygonF Clip;  // empty: the whole shape
-};
-
+// A fill of the path engine.
 struct TGPNativeBrush {
-  std::vector<TGPBrushPiece> Pieces;
+  QBrush Brush = QBrush(Qt::NoBrush);
   // The pattern stays on the device pixel grid whatever the transform (hatches).
   bool DeviceAligned = false;
-  bool Invisible() const { return Pieces.empty(); }
+  bool Invisible() const { return Brush.style() == Qt::NoBrush; }
 };
 
 class TGPGraphics {

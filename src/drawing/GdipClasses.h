@@ -78,9 +78,18 @@ protected:
   void AssignPlatformStyle(TBrushStyle style) override;
 
 private:
+  struct TPathGradientTexture {
+    QRgb Center = 0;
+    QRgb Surround = 0;
+    QImage Image;
+  };
   TGPNativeBrush BuildBrush() const;
+  TGPNativeBrush GradientBrush(const QColor& color1, const QColor& color2) const;
+  QBrush RectangularGradient(const QColor& center, const QColor& surround, const QRectF& rect,
+                             const QTransform& unitToWorld) const;
 
   mutable std::optional<TGPNativeBrush> FGPBrush;
+  mutable TPathGradientTexture FPathGradientTexture;
   QRectF FGradientRect;
   TGdipHatchStyle FHatchStyle = ghsHorizontal;
   QTransform FRotMatrix;

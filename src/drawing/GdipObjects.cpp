@@ -100,42 +100,53 @@ QBrush LinearBrush(QPointF from, QPointF to, const QGradientStops& stops, const 
   return brush;
 }
 
-// A rectangular path gradient: the colour depends on max(|dx| / half width, |dy| / half
-// height) from the centre, so its lines of equal colour are rectangles. In each of the four
-// triangles between the diagonals that is a linear gradient from the centre to the edge.
-TGPNativeBrush RectangularPathGradient(const QColor& center, const QColor& surround, const QTransform& unitToWorld) {
-  const QPointF mid(0.5, 0.5);
-  const QGradientStops stops{{0.0, center}, {1.0, surround}};
-  // Triangles reach beyond the rectangle so that its smoothed edge is not cut.
-  const auto far = [&](QPointF corner) { return mid + (corner - mid) * 2.0; };
-  struct TSide {
-    QPointF Edge;
-    QPointF CornerA;
-    QPointF CornerB;
-  };
-  const TSide sides[] = {{{0.5, 0}, {0, 0}, {1, 0}},
-                         {{1, 0.5}, {1, 0}, {1, 1}},
-                         {{0.5, 1}, {1, 1}, {0, 1}},
-                         {{0, 0.5}, {0, 1}, {0, 0}}};
-  TGPNativeBrush result;
-  for (const TSide& side : sides) {
-    const QPolygonF triangle{mid, far(side.CornerA), far(side.CornerB)};
-    result.Pieces.push_back({LinearBrush(mid, side.Edge, stops, unitToWorld), unitToWorld.map(triangle)});
-  }
-  return result;
-}
-
 TGPNativeBrush OneBrush(const QBrush& brush) {
   TGPNativeBrush result;
-  result.Pieces.push_back({brush, {}});
+  result.Brush = brush;
   return result;
 }
 
-// The gradient over rect, in the unit square mapped onto rect and turned by rotation.
-TGPNativeBrush GradientBrush(TDgrGradientMode mode, const QColor& color1, const QColor& color2, const QRectF& rect,
-                             const QTransform& rotation) {
+// Premultiplied a + (b - a) * t per channel.
+QRgb Interpolate(QRgb a, QRgb b, double t) {
+  const auto channel = [t](int from, int to) { return static_cast<int>(std::lround(from + (to - from) * t)); };
+  return qRgba(channel(qRed(a), qRed(b)), channel(qGreen(a), qGreen(b)), channel(qBlue(a), qBlue(b)),
+               channel(qAlpha(a), qAlpha(b)));
+}
+
+}  // namespace
+
+// A rectangular path gradient: the colour depends on max(|dx| / half width, |dy| / half
+// height) from the centre, so its lines of equal colour are rectangles. QPainter has no
+// such gradient; it is drawn as a texture of the unit square, one texel per world unit.
+QBrush TGdipBrush::RectangularGradient(const QColor& center, const QColor& surround, const QRectF& rect,
+                                       const QTransform& unitToWorld) const {
+  const auto texels = [](double extent) { return std::clamp(static_cast<int>(std::ceil(extent)), 2, 1024); };
+  TPathGradientTexture& cache = FPathGradientTexture;
+  const int width = texels(rect.width()), height = texels(rect.height());
+  const QRgb inner = qPremultiply(center.rgba()), outer = qPremultiply(surround.rgba());
+  if (cache.Image.isNull() || cache.Center != inner || cache.Surround != outer || cache.Image.width() != width ||
+      cache.Image.height() != height) {
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < height; ++y) {
+      const double v = std::abs(2 * (y + 0.5) / height - 1);
+      auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+      for (int x = 0; x < width; ++x)
+        line[x] = Interpolate(inner, outer, std::max(v, std::abs(2 * (x + 0.5) / width - 1)));
+    }
+    cache = TPathGradientTexture{inner, outer, image};
+  }
+  QBrush brush(cache.Image);
+  brush.setTransform(QTransform::fromScale(1.0 / width, 1.0 / height) * unitToWorld);
+  return brush;
+}
+
+// The gradient over the gradient rectangle: drawn in the unit square mapped onto the
+// rectangle and turned by the rotation of the brush position.
+TGPNativeBrush TGdipBrush::GradientBrush(const QColor& color1, const QColor& color2) const {
+  const QRectF& rect = FGradientRect;
+  const TDgrGradientMode mode = GradientMode();
   if (!(rect.width() > 0 && rect.height() > 0)) return OneBrush(QBrush(color1));
-  const QTransform toWorld = QTransform(rect.width(), 0, 0, rect.height(), rect.x(), rect.y()) * rotation;
+  const QTransform toWorld = QTransform(rect.width(), 0, 0, rect.height(), rect.x(), rect.y()) * FRotMatrix;
   const auto linear = [&](QPointF from, QPointF to, const QColor& start, const QColor& end) {
     return OneBrush(LinearBrush(from, to, {{0.0, start}, {1.0, end}}, toWorld));
   };
@@ -152,8 +163,8 @@ TGPNativeBrush GradientBrush(TDgrGradientMode mode, const QColor& color1, const 
     case gmRightBottom: return linear(topLeft, bottomRight, color2, color1);
     case gmRightTop: return linear(topRight, bottomLeft, color1, color2);
     case gmLeftBottom: return linear(topRight, bottomLeft, color2, color1);
-    case gmInOut: return RectangularPathGradient(color1, color2, toWorld);
-    case gmOutIn: return RectangularPathGradient(color2, color1, toWorld);
+    case gmInOut: return OneBrush(RectangularGradient(color1, color2, rect, toWorld));
+    case gmOutIn: return OneBrush(RectangularGradient(color2, color1, rect, toWorld));
     case gmHorzInOut: return peaked(topLeft, bottomLeft, color2, color1);
     case gmHorzOutIn: return peaked(topLeft, bottomLeft, color1, color2);
     case gmVertInOut: return peaked(topLeft, topRight, color2, color1);
@@ -161,8 +172,6 @@ TGPNativeBrush GradientBrush(TDgrGradientMode mode, const QColor& color1, const 
   }
   return OneBrush(QBrush(color1));
 }
-
-}  // namespace
 
 TGPNativeBrush TGdipBrush::BuildBrush() const {
   const QColor fore = DgrColorWithAlpha(Color(), ForeAlpha());
@@ -174,7 +183,7 @@ TGPNativeBrush TGdipBrush::BuildBrush() const {
       brush.DeviceAligned = true;
       return brush;
     }
-    case bmGradient: return GradientBrush(GradientMode(), fore, back, FGradientRect, FRotMatrix);
+    case bmGradient: return GradientBrush(fore, back);
     case bmTexture: {
       const QImage& image = static_cast<const TGdipPicture*>(Texture())->GPImage();
       if (image.isNull()) return {};
