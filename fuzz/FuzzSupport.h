@@ -15,6 +15,7 @@ bool RunCleanly(Action&& action) {
     return true;
   } catch (const EFilerError&) {
   } catch (const EParserError&) {
+  } catch (const EComponentError&) {  // names in a stream that clash or are not identifiers
   }
   return false;
 }

@@ -1,5 +1,7 @@
 // Replays the fuzzing corpora: every file must convert or fail with one of our exceptions.
 #include "StreamTestUtil.h"
+#include "platform/Component.h"
+#include "streaming/ComponentStream.h"
 #include "streaming/ObjectText.h"
 
 #include <QDir>
@@ -26,6 +28,7 @@ void ExpectCleanOutcome(const std::function<void()>& action, const QString& file
     action();
   } catch (const EFilerError&) {
   } catch (const EParserError&) {
+  } catch (const EComponentError&) {
   } catch (const std::exception& e) {
     ADD_FAILURE() << Str(file) << ": " << e.what();
   }
@@ -45,10 +48,13 @@ void ExpectReparses(const QByteArray& text, const QString& file) {
 }  // namespace
 
 TEST(FuzzCorpus, BinaryReaderInputsConvertOrFailCleanly) {
+  RegisterClass<TComponent>();
   const QStringList files = CorpusFiles(QStringLiteral("binary_reader"));
   ASSERT_FALSE(files.isEmpty());
   for (const QString& file : files) {
     const QByteArray data = Contents(file);
+    TComponent root;
+    ExpectCleanOutcome([&] { ReadComponent(data, &root); }, file);
     QByteArray text;
     ExpectCleanOutcome([&] { text = ObjectBinaryToText(data); }, file);
     if (!text.isEmpty()) ExpectReparses(text, file);
