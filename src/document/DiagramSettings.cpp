@@ -22,6 +22,20 @@ void TDiagramScrollBar::SetParentColor(bool value) {
   Changed();
 }
 
+void TDiagramScrollBar::SetPosition(int value) {
+  if (FDiagram && !FDiagram->IsLoading()) value = std::clamp(value, 0, std::max(0, FDiagram->ScrollCalcRange(FKind)));
+  if (value == FPosition) return;
+  FPosition = value;
+  if (FDiagram && !FDiagram->IsLoading()) FDiagram->SetScrollPos(FKind, value);
+}
+
+void TDiagramScrollBar::SetRange(int value) {
+  value = std::max(0, value);
+  if (value == FRange) return;
+  FRange = value;
+  if (FDiagram) FDiagram->UpdateScrollBars();
+}
+
 bool TDiagramScrollBar::IsRangeStored() const {
   return !FDiagram || (!FDiagram->AutoScroll() && !FDiagram->AutoPage());
 }

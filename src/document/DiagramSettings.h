@@ -98,9 +98,12 @@ public:
   bool ParentColor() const { return FParentColor; }
   void SetParentColor(bool value);
   int Position() const { return FPosition; }
-  void SetPosition(int value) { SetField(FPosition, value); }
+  // Clamped to 0..the largest position unless the diagram is reading a stream.
+  void SetPosition(int value);
   int Range() const { return FRange; }
-  void SetRange(int value) { SetField(FRange, value); }
+  void SetRange(int value);
+  int PageIncrement() const { return FPageIncrement; }
+  void SetPageIncrement(int value) { FPageIncrement = value; }
   bool Smooth() const { return FSmooth; }
   void SetSmooth(bool value) { SetField(FSmooth, value); }
   int Size() const { return FSize; }
@@ -122,6 +125,7 @@ public:
 
 private:
   TScrollBarKind FKind;
+  int FPageIncrement = 80;
   int FIncrement = 8;
   int FPosition = 0;
   int FRange = 0;
@@ -280,6 +284,8 @@ public:
   TColor GridColor() const { return FGridColor; }
   void SetGridColor(TColor value) { SetField(FGridColor, value); }
   int VisibleSize() const { return FVisible ? FSize : 0; }
+  int Zoom() const { return FZoom; }
+  void SetZoom(int percent) { SetField(FZoom, percent); }
 
   static int DefaultDivisions(TRulerUnits units) { return units == unInch ? 8 : units == unPixel ? 10 : 5; }
   void Assign(const TPersistent* source) override;

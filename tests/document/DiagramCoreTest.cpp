@@ -360,6 +360,9 @@ TEST(Hints, RectangleIsInCanvasPixelsUnderZoomAndScroll) {
   block->SetDiagram(diagram);
   block->SetHint(QStringLiteral("Start here"));
   block->SetShowHint(true);
+  diagram->resize(400, 300);
+  diagram->SetAutoScroll(false);
+  diagram->HorzScrollBar()->SetRange(2000);
   diagram->SetZoom(200);
   diagram->HorzScrollBar()->SetPosition(50);
   QString text;
