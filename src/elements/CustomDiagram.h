@@ -75,4 +75,22 @@ public:
   // Engine changes: every element whose drawer no longer matches recreates it.
   virtual int ControlCount() const = 0;
   virtual TDiagramControl* ControlAt(int index) const = 0;
+
+  // --- What blocks need -------------------------------------------------------------
+  virtual TDot CanvasToClient(const TDot& point) const = 0;
+  // Inside a position update elements do not ask for redraws; the diagram redraws once at the end.
+  virtual bool IsUpdatingPos() const { return false; }
+  // Block painting hooks. DoDrawBlock / DoDrawShape answer whether the host painted the
+  // block body / the shape itself (the block then skips its own); DoAfterDrawBlock runs
+  // after the block and its text were painted.
+  virtual bool DoDrawBlock(TDiagramControl* block, const TDiagramDrawInfo& info,
+                           const TDiagramDrawBlockInfo& blockInfo) { return false; }
+  virtual bool DoDrawShape(TDiagramControl* block, const TDiagramDrawInfo& info,
+                           const TDiagramDrawBlockInfo& blockInfo) { return false; }
+  virtual bool DoAfterDrawBlock(TDiagramControl* block, const TDiagramDrawInfo& info,
+                                const TDiagramDrawBlockInfo& blockInfo) { return true; }
+  // Whether the host supplies block outlines (then DoGetSurroundPts is asked on every query);
+  // the host may replace the points (client units) the block computed.
+  virtual bool HasSurroundPointsHook() const { return false; }
+  virtual void DoGetSurroundPts(TDiagramControl* block, TPointArray& points) {}
 };
