@@ -264,8 +264,6 @@ void TvxDiagram::EndUpdatePos() {
   }
 }
 
-void TvxDiagram::RecalcExtent() {}
-
 void TvxDiagram::ClearDControls() {
   while (!FDControls.empty()) Free(FDControls.front());
 }
@@ -487,8 +485,7 @@ int TvxDiagram::Zoom() const {
 
 void TvxDiagram::SetZoom(int value) {
   if (value == Zoom()) return;
-  FZoomRatio = std::clamp(value / 100.0, 0.01, 10.0);
-  RecalcExtent();
+  SetZoomRatio(value / 100.0);
   Redraw();
 }
 
@@ -557,23 +554,6 @@ void TvxDiagram::DiagramFontChanged() {
   EndUpdate(false);
 }
 
-TDot TvxDiagram::ClientToCanvas(const TDot& point) const {
-  TDot p = point;
-  if (FZoomRatio != 1.0) p = {p.X * FZoomRatio, p.Y * FZoomRatio};
-  p.X -= FHorzScrollBar->Position();
-  p.Y -= FVertScrollBar->Position();
-  p.X += FLeftRuler->VisibleSize();
-  p.Y += FTopRuler->VisibleSize();
-  return p;
-}
-
-TDot TvxDiagram::CanvasToClient(const TDot& point) const {
-  const TDot origin = ClientToCanvas({0, 0});
-  TDot p{point.X - origin.X, point.Y - origin.Y};
-  if (FZoomRatio != 1.0) p = {p.X * (1.0 / FZoomRatio), p.Y * (1.0 / FZoomRatio)};
-  return p;
-}
-
 // --- Streaming ------------------------------------------------------------------------------
 
 void TvxDiagram::GetChildren(const std::function<void(QObject*)>& proc, QObject* root) {
@@ -604,13 +584,13 @@ void TvxDiagram::Paint() {
 QColor TvxDiagram::FlatBorderColor() const { return ColorToQColor(FBorderColor); }
 
 bool TvxDiagram::GetHint(TPoint pos, QString& text, TRect& validRect) {
-  TDiagramControl* control = DControlAtPos(CanvasToClient({double(pos.X), double(pos.Y)}), csmAll, cfIgnoreGroups);
+  TDiagramControl* control = DControlAtPos(CanvasToClient(TDot{double(pos.X), double(pos.Y)}), csmAll, cfIgnoreGroups);
   if (!control || !control->ShowHint()) return false;
   text = control->Hint();
   // The rectangle goes back to the window, so it is in canvas pixels (right for any zoom and scroll).
   const TSquare surround = control->SurroundRect();
-  const TDot topLeft = ClientToCanvas({surround.Left, surround.Top});
-  const TDot bottomRight = ClientToCanvas({surround.Right, surround.Bottom});
+  const TDot topLeft = ClientToCanvas(TDot{surround.Left, surround.Top});
+  const TDot bottomRight = ClientToCanvas(TDot{surround.Right, surround.Bottom});
   validRect = {Round(topLeft.X), Round(topLeft.Y), Round(bottomRight.X), Round(bottomRight.Y)};
   return true;
 }

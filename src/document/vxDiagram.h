@@ -227,6 +227,47 @@ public:
   bool AreBlocksLinked(TDiagramControl* block1, TDiagramControl* block2) const {
     return LinkBetweenBlocks(block1, block2) != nullptr;
   }
+  // --- Coordinates, zoom and scrolling -------------------------------------------------
+  // Conversions between client units (element geometry) and canvas pixels for the
+  // current paint style; integer forms round half-even, rectangles convert both corners.
+  TPoint ClientToCanvas(const TPoint& point) const;
+  TSquare ClientToCanvas(const TSquare& rect) const;
+  TRect ClientToCanvas(const TRect& rect) const;
+  TPoint CanvasToClient(const TPoint& point) const;
+  TSquare CanvasToClient(const TSquare& rect) const;
+  void ZoomIn(const TSquare& rect);
+  void ZoomOut(const TSquare& rect);
+  void ZoomMoveToFit(int margin);
+  int DiagramWidth() const;
+  int DiagramHeight() const;
+  // Pushes the selection back into non-negative coordinates unless CanMoveOutOfBounds.
+  void KeepInBounds();
+  void UpdateScrollBars();
+  int LeftRulerWidth() const { return FLeftRuler->VisibleSize(); }
+  int TopRulerHeight() const { return FTopRuler->VisibleSize(); }
+  int ViewWidth() const { return ClientWidth() - LeftRulerWidth(); }
+  int ViewHeight() const { return ClientHeight() - TopRulerHeight(); }
+  // Width (horizontal) or height (vertical) of the area a bar scrolls.
+  int ScrollControlSize(TScrollBarKind kind) const;
+  // Largest position of a bar (0 when the bar is hidden or the view covers the range).
+  int ScrollCalcRange(TScrollBarKind kind) const;
+  void SetPaintStyle(TPaintStyle style) { FPaintStyle = style; }
+  TDot PreviewOffset() const { return FPreviewOffset; }
+  void SetPreviewOffset(const TDot& offset) { FPreviewOffset = offset; }
+  void SetPreviewZoom(double zoom) { FPreviewZoom = zoom; }
+  void SetPrintConv(double x, double y) { FPrintConvX = static_cast<float>(x); FPrintConvY = static_cast<float>(y); }
+  void SetAdjustRatio(double x, double y) { FAdjustRatioX = x; FAdjustRatioY = y; }
+
+  // --- Units ----------------------------------------------------------------------------
+  int ScreenPixelsPerInch() const;
+  double ClientToInches(double x) const { return x / ScreenPixelsPerInch(); }
+  double ClientToMilimeters(double x) const { return ClientToInches(x) * 25.4; }
+  double InchesToClient(double x) const { return ScreenPixelsPerInch() * x; }
+  double MilimetersToClient(double x) const { return InchesToClient(x / 25.4); }
+  double MMToMeasUnit(double mm) const;
+  double MeasUnitToMM(double value) const;
+  QString UnitSymbol() const;
+
   // The topmost visible element at a client position (its surrounding rectangle widened by
   // 5 units, then its own hit test), skipping what the mode and filter exclude.
   TDiagramControl* DControlAtPos(const TDot& pos, TControlSearchMode mode, TDiagramControlFilter filter) const;
@@ -246,7 +287,9 @@ public:
   int EndUpdate(bool optimize = false);
   int UpdateCount() const { return FUpdateCount; }
   void BeginInternalUpdate() { ++FInternalUpdating; }
-  void EndInternalUpdate() { if (FInternalUpdating > 0) --FInternalUpdating; }
+  // The extent is recalculated once when the outermost internal update ends, if anything
+  // asked for it meanwhile (loading, undo and redo run inside one).
+  void EndInternalUpdate();
   bool IsInternalUpdating() const { return FInternalUpdating > 0; }
   void BeginUpdatePos() { ++FUpdatingPos; }
   void EndUpdatePos();
@@ -300,7 +343,7 @@ public:
   void EditControlText(TDiagramControl* control) override {}
   void BringToFront(TDiagramControl* control) override;
   void SendToBack(TDiagramControl* control) override;
-  void MakeControlVisible(TDiagramControl* control) override {}
+  void MakeControlVisible(TDiagramControl* control) override;
   void LayerDestroying(TDiagramLayer* layer) override;
   void UnselectInvisible() override;
   int ControlCount() const override { return DControlCount(); }
@@ -314,6 +357,17 @@ public:
                         const TDiagramDrawBlockInfo& blockInfo) override;
   bool HasSurroundPointsHook() const override { return static_cast<bool>(OnGetSurroundPts); }
   void DoGetSurroundPts(TDiagramControl* block, TPointArray& points) override;
+  bool DrawLinkPointByHandler(TCanvas* canvas, TLinkPoint* linkPoint, const TPoint& pos) override {
+    bool drawingDone = false;
+    if (OnDrawLinkPoint) OnDrawLinkPoint(this, canvas, linkPoint, pos, drawingDone);
+    return drawingDone;
+  }
+  bool AcceptAnchor(TLinkPoint* link, TLinkPoint* anchor) override {
+    bool accept = true;
+    if (OnAcceptAnchor) OnAcceptAnchor(this, link, anchor, accept);
+    return accept;
+  }
+  void EditedCellChanged(TTextCell* cell) override {}
 
   // --- Selection brackets -------------------------------------------------------------
   void BeginUpdateSel();
@@ -340,7 +394,7 @@ public:
   void SetTopRuler(const TDiagramRuler* value) { FTopRuler->Assign(value); }
   int Zoom() const;
   void SetZoom(int value);
-  double ZoomRatio() const { return FZoomRatio; }
+  double ZoomRatio() const { return FPaintStyle == psPreview || FPaintStyle == psPrint ? FPreviewZoom : FZoomRatio; }
   TColor BorderColor() const { return FBorderColor; }
   void SetBorderColor(TColor value);
   TDiagramScrollBar* VertScrollBar() const { return FVertScrollBar.get(); }
@@ -507,6 +561,11 @@ public:
 
 protected:
   void Paint() override;
+  void Resize() override;
+  void WindowCreated() override;
+  void ScrollRequest(TScrollBarKind kind, TScrollCode code, int pos) override;
+  bool MouseWheelDown(TShiftState shift, TPoint pos) override;
+  bool MouseWheelUp(TShiftState shift, TPoint pos) override;
   QColor FlatBorderColor() const override;
   bool GetHint(TPoint pos, QString& text, TRect& validRect) override;
 
@@ -522,6 +581,14 @@ private:
   void DiagramFontChanged();
   void SettingsChanged() { Redraw(); }
   void FireDesignEvent(TDiagramEventType type);
+  void SetZoomRatio(double ratio);
+  void CenterOn(const TSquare& rect);
+  // Moves every element that is not a group member by (dx, dy) client units, inside the
+  // internal and position brackets, then lets attached lines follow.
+  void ShiftElements(double dx, double dy, bool selectedOnly);
+  void UpdateScrollBar(TScrollBarKind kind, int controlSize);
+  void SmoothScroll(TDiagramScrollBar* bar, int delta, int steps);
+  bool WheelStep(TShiftState shift, bool down);
   bool MatchesFilter(const TDiagramControl* control, TDiagramControlFilter filter) const;
 
   // Element lists: references only; the owner frees the elements.
@@ -567,6 +634,13 @@ private:
   bool FShowLinkPoints = true;
   double FZoomRatio = 1.0;
   double FPreviewZoom = 1.0;
+  TDot FPreviewOffset;
+  float FPrintConvX = 1;
+  float FPrintConvY = 1;
+  double FAdjustRatioX = 1;
+  double FAdjustRatioY = 1;
+  bool FExtentPending = false;
+  bool FUpdatingBars = false;
   TColor FBorderColor = clGray;
   TMouseWheelMode FMouseWheelMode = mwOff;
   qint64 FActiveLayers = 0;
