@@ -68,9 +68,9 @@ QTransform TGPGraphics::WorldToDevice() const {
 void TGPGraphics::SetClipRect(const QRectF& worldRect) {
   const QTransform toDevice = WorldToDevice();
   if (toDevice.type() <= QTransform::TxScale) {
+    ResetClip();
     FState.ClipKind = TClipKind::Rect;
     FState.ClipRect = toDevice.mapRect(worldRect.normalized());
-    FState.ClipPath = QPainterPath();
     return;
   }
   QPainterPath path;
@@ -79,29 +79,32 @@ void TGPGraphics::SetClipRect(const QRectF& worldRect) {
 }
 
 void TGPGraphics::SetClipPath(const QPainterPath& worldPath) {
+  ResetClip();
   FState.ClipKind = TClipKind::Path;
   FState.ClipPath = WorldToDevice().map(worldPath);
-  FState.ClipRect = QRectF();
 }
 
 void TGPGraphics::SetClipRegion(const QRegion& deviceRegion) {
-  QPainterPath path;
-  path.addRegion(deviceRegion);
-  FState.ClipKind = TClipKind::Path;
-  FState.ClipPath = path;
-  FState.ClipRect = QRectF();
+  ResetClip();
+  FState.ClipKind = TClipKind::Region;
+  FState.ClipRegion = deviceRegion;
 }
 
 void TGPGraphics::ResetClip() {
   FState.ClipKind = TClipKind::None;
   FState.ClipPath = QPainterPath();
   FState.ClipRect = QRectF();
+  FState.ClipRegion = QRegion();
 }
 
 QPainterPath TGPGraphics::DeviceClip() const {
-  if (FState.ClipKind == TClipKind::Path) return FState.ClipPath;
   QPainterPath path;
-  if (FState.ClipKind == TClipKind::Rect) path.addRect(FState.ClipRect);
+  switch (FState.ClipKind) {
+    case TClipKind::Path: return FState.ClipPath;
+    case TClipKind::Rect: path.addRect(FState.ClipRect); break;
+    case TClipKind::Region: path.addRegion(FState.ClipRegion); break;
+    case TClipKind::None: break;
+  }
   return path;
 }
 
@@ -134,8 +137,11 @@ TGPGraphics::TScope::TScope(const TGPGraphics& graphics) : FPainter(graphics.FPa
   if (state.ClipKind != TClipKind::None) {
     FPainter->setWorldTransform(graphics.FBase);
     const Qt::ClipOperation operation = FPainter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip;
-    if (state.ClipKind == TClipKind::Rect) FPainter->setClipRect(state.ClipRect, operation);
-    else FPainter->setClipPath(state.ClipPath, operation);
+    switch (state.ClipKind) {
+      case TClipKind::Rect: FPainter->setClipRect(state.ClipRect, operation); break;
+      case TClipKind::Region: FPainter->setClipRegion(state.ClipRegion, operation); break;
+      default: FPainter->setClipPath(state.ClipPath, operation); break;
+    }
   }
   FPainter->setWorldTransform(graphics.WorldToDevice() * graphics.FBase);
   FPainter->setRenderHint(QPainter::Antialiasing, state.Smoothing);

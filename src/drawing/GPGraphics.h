@@ -85,13 +85,14 @@ public:
   }
 
 private:
-  enum class TClipKind { None, Rect, Path };
+  enum class TClipKind { None, Rect, Path, Region };
   struct TState {
     QTransform World;
     TDgrPageUnit PageUnit = dpuPixel;
     TClipKind ClipKind = TClipKind::None;
     QRectF ClipRect;
     QPainterPath ClipPath;
+    QRegion ClipRegion;
     bool Smoothing = true;
     bool TextAntialias = true;
   };
