@@ -168,7 +168,7 @@ void TCustomDiagramBlock::DrawHandles(const TDiagramDrawInfo& info) {
 
 void TCustomDiagramBlock::GetSurroundPoints(TDotArray& points) const {
   points.clear();
-  if (DgrDrawer() && EffectiveGraphicLib() != dglGDI) return;
+  if (ActiveDgrDrawer()) return;
   TBlockDrawer& drawer = ScratchDrawer();
   const TSquare b = BoundsRect();
   switch (FShape) {
@@ -195,8 +195,7 @@ void TCustomDiagramBlock::GetSurroundPoints(TDotArray& points) const {
 }
 
 TCustomDiagramBlock::TOutlineKey TCustomDiagramBlock::CurrentOutlineKey() const {
-  return {BoundsRect(), Angle(), FShape, Drawer()->OriginalRect(),
-          DgrDrawer() != nullptr && EffectiveGraphicLib() != dglGDI, FOutlineRevision};
+  return {BoundsRect(), Angle(), FShape, Drawer()->OriginalRect(), ActiveDgrDrawer(), FOutlineRevision};
 }
 
 const TDotArray& TCustomDiagramBlock::SurroundPoints() const {
@@ -205,6 +204,8 @@ const TDotArray& TCustomDiagramBlock::SurroundPoints() const {
     GetSurroundPoints(FOutline);
     FOutlinePoints.resize(FOutline.size());
     for (size_t i = 0; i < FOutline.size(); ++i) FOutlinePoints[i] = DotToPoint(FOutline[i]);
+    FOutlinePath.reset();
+    if (TDgrBlockDrawer* drawer = ActiveDgrDrawer()) FOutlinePath = SurroundPathOf(*drawer);
     FOutlineKey = key;
     FOutlineValid = true;
   }
@@ -243,10 +244,16 @@ bool PixelInPolygon(const TPointArray& polygon, int x, int y) {
 
 }  // namespace
 
+const TDgrGraphicsPath* TCustomDiagramBlock::SurroundPathCached() const {
+  SurroundPoints();
+  return FOutlinePath.get();
+}
+
 bool TCustomDiagramBlock::PointInControl(const TPoint& pos) {
   TPointArray scratch;
   const TPointArray& polygon = HitPolygon(scratch);
   if (polygon.size() >= 3) return PixelInPolygon(polygon, pos.X, pos.Y);
+  if (const TDgrGraphicsPath* path = SurroundPathCached()) return path->IsVisible(pos.X, pos.Y);
   return false;
 }
 

@@ -67,6 +67,9 @@ void TCustomDiagramBlock::DrawControl(const TDiagramDrawInfo& info) {
   SetupDrawer(&drawer);
   TDiagramDrawInfo local = info;
   local.Drawer = &drawer;
+  // The path route needs an engine drawer from the paint pass and an engine in force.
+  if (EffectiveGraphicLib() == dglGDI) local.DgrDrawer = nullptr;
+  if (local.DgrDrawer) SetupDgrDrawer(local.DgrDrawer);
   const TDiagramDrawBlockInfo blockInfo{drawer.CurRect(), Angle()};
   TCustomDiagram* diagram = Diagram();
   const bool painted = diagram && diagram->DoDrawBlock(this, local, blockInfo);
@@ -82,12 +85,15 @@ void TCustomDiagramBlock::DrawCellsClipped(const TDiagramDrawInfo& info) {
     DrawCells(info);
     return;
   }
-  const TRegion region = OutlineRegion();
-  if (region.IsEmpty()) {
-    DrawCells(info);
-    return;
+  std::optional<TDgrOutlineClip> engineClip;
+  std::unique_ptr<TDgrGraphicsPath> outline;
+  if (info.DgrDrawer) {
+    outline = SurroundPathOf(*info.DgrDrawer);
+    engineClip.emplace(*info.DgrDrawer->Canvas(), *outline);
   }
-  TRegionClip clip(*info.Canvas, region);
+  const TRegion region = OutlineRegion();
+  std::optional<TRegionClip> rasterClip;
+  if (!region.IsEmpty()) rasterClip.emplace(*info.Canvas, region);
   DrawCells(info);
 }
 
@@ -108,6 +114,10 @@ void TCustomDiagramBlock::DrawBlockInCanvas(TCanvas* canvas, const TRect& rect) 
 void TCustomDiagramBlock::DrawBlock(const TDiagramDrawInfo& info, const TDiagramDrawBlockInfo& blockInfo) {
   if (!info.Canvas) return;
   TPenBrushSaver saver(*info.Canvas);
+  if (info.DgrDrawer) {
+    DrawBlockPath(info, blockInfo);
+    return;
+  }
   DrawShadowLayer(info, blockInfo);
   DrawFillLayer(info, blockInfo);
   DrawGradientLayer(info, blockInfo);
@@ -118,6 +128,12 @@ void TCustomDiagramBlock::DrawBlock(const TDiagramDrawInfo& info, const TDiagram
 
 void TCustomDiagramBlock::DrawShape(const TDiagramDrawInfo& info, const TDiagramDrawBlockInfo& blockInfo) {
   if (TCustomDiagram* diagram = Diagram(); diagram && diagram->DoDrawShape(this, info, blockInfo)) return;
+  if (info.DgrDrawer) {
+    const std::unique_ptr<TDgrGraphicsPath> path = info.DgrDrawer->CreatePath();
+    GetDgrPath(*path, *info.DgrDrawer);
+    info.DgrDrawer->Canvas()->Path(*path);
+    return;
+  }
   DrawBlockShape(*Drawer(), FShape);
 }
 
@@ -125,17 +141,12 @@ void TCustomDiagramBlock::DrawShape(const TDiagramDrawInfo& info, const TDiagram
 
 void TCustomDiagramBlock::DrawShadowLayer(const TDiagramDrawInfo& info, const TDiagramDrawBlockInfo& blockInfo) {
   if (!FShadow->Visible()) return;
-  TCanvas& canvas = *info.Canvas;
-  canvas.Pen()->SetStyle(psClear);
-  canvas.Brush()->SetStyle(bsSolid);
-  canvas.Brush()->SetColor(FShadow->Color());
-  // The offset follows the zoom: the same client offset converted to canvas pixels.
-  const TDot origin = ToCanvas({0, 0});
-  const TDot shifted = ToCanvas({double(FShadow->HOffset()), double(FShadow->VOffset())});
-  const TDot offset{shifted.X - origin.X, shifted.Y - origin.Y};
+  FShadow->PrepareCanvas(*info.Canvas);
+  // The offset follows the zoom: the client offset converted to canvas pixels.
+  std::function<TDot(const TDot&)> toCanvas;
+  if (Diagram()) toCanvas = [this](const TDot& p) { return ToCanvas(p); };
   TBlockDrawer& drawer = *Drawer();
-  TBlockDrawerStateGuard guard(drawer);
-  drawer.SetCurRect(OffsetSquare(drawer.CurRect(), offset));
+  TBlockDrawerOffsetScope offset(drawer, FShadow->CanvasOffset(toCanvas));
   DrawShape(info, {drawer.CurRect(), blockInfo.Angle});
 }
 

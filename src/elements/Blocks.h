@@ -169,6 +169,16 @@ public:
   virtual void DoMouseLeave() {}
   // The outline polygon in client units, rotated. Empty with an engine drawer.
   virtual void GetSurroundPoints(TDotArray& points) const;
+  // Path route. GetBlockPath adds the outline in the drawer's source space; GetDgrPath maps
+  // and turns it onto the block (bsSquareRound is built on the block directly);
+  // GetSurroundPath is GetDgrPath, or the block's rectangle when that is empty. Each hook
+  // receives the path after the step of its name.
+  virtual void GetBlockPath(TDgrGraphicsPath& path, TDgrBlockDrawer& drawer) const;
+  virtual void GetDgrPath(TDgrGraphicsPath& path, TDgrBlockDrawer& drawer) const;
+  virtual void GetSurroundPath(TDgrGraphicsPath& path, TDgrBlockDrawer& drawer) const;
+  virtual void BlockPathCreated(TDgrGraphicsPath& path) const {}
+  virtual void DgrPathCreated(TDgrGraphicsPath& path) const {}
+  virtual void SurroundPathCreated(TDgrGraphicsPath& path) const {}
   virtual void DrawCursor(const TDiagramDrawInfo& info, const TDiagramDrawBlockInfo& blockInfo);
   virtual void DrawShape(const TDiagramDrawInfo& info, const TDiagramDrawBlockInfo& blockInfo);
   virtual void DrawBlock(const TDiagramDrawInfo& info, const TDiagramDrawBlockInfo& blockInfo);
@@ -179,6 +189,9 @@ public:
   void ApplyCursorGeometry() override;
   void RestoreSavedGeometry() override;
   void SetupDrawer(TBlockDrawer* drawer) override;
+  // Source rectangle, destination = the bounds (client units), angle, centre of the bounds.
+  void SetupDgrDrawer(TDgrBlockDrawer* drawer) override;
+  void RecreateDgrDrawer() override;
   TSquare SourceRectToClient(const TSquare& rect) const override;
   void RotationChanged() override;
   void AnchorLinkChanged(TLinkPoint*) override {}
@@ -226,10 +239,14 @@ private:
     double Angle = 0;
     TBlockShape Shape = bsNoShape;
     TSquare Reference;
-    bool Engine = false;
+    const TDgrBlockDrawer* Engine = nullptr;
     uint64_t Revision = 0;
     bool operator==(const TOutlineKey&) const = default;
   };
+  // The engine drawer when the block paints through one, else nullptr.
+  TDgrBlockDrawer* ActiveDgrDrawer() const;
+  // The cached outline path of the engine drawer (hit tests); nullptr without one.
+  const TDgrGraphicsPath* SurroundPathCached() const;
   TOutlineKey CurrentOutlineKey() const;
   // The outline in whole client units, from the diagram's hook or the cache.
   const TPointArray& HitPolygon(TPointArray& scratch) const;
@@ -250,6 +267,10 @@ private:
   void DrawOutlineLayer(const TDiagramDrawInfo& info, const TDiagramDrawBlockInfo& blockInfo);
   enum class TPlacement { Stretch, Center, Tile };
   void DrawGraphic(TCanvas& canvas, const TGraphic& graphic, TPlacement placement);
+  // The path route of the body (BlockPaintingPath.cpp).
+  void DrawBlockPath(const TDiagramDrawInfo& info, const TDiagramDrawBlockInfo& blockInfo);
+  void DrawGraphicPath(TDgrBlockDrawer& drawer, const TGraphic& graphic, TPlacement placement, bool transparentBitmap);
+  std::unique_ptr<TDgrGraphicsPath> SurroundPathOf(TDgrBlockDrawer& drawer) const;
   // The outline region in canvas pixels; empty when there is no outline.
   TRegion OutlineRegion() const;
   void DrawCellsClipped(const TDiagramDrawInfo& info);
@@ -293,6 +314,7 @@ private:
   mutable bool FOutlineValid = false;
   mutable TDotArray FOutline;
   mutable TPointArray FOutlinePoints;
+  mutable std::unique_ptr<TDgrGraphicsPath> FOutlinePath;
 };
 
 // The general-purpose block: publishes the block's whole property list.

@@ -1,0 +1,424 @@
+// Blocks: painting layers in both drawing modes checked on pixels, outline clips, pictures,
+// the paint hooks of the diagram, and hit testing.
+
+#include "document/vxDiagram.h"
+#include "drawing/DgrClasses.h"
+#include "elements/Blocks.h"
+#include "platform/Canvas.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <cmath>
+#include <memory>
+#include <numbers>
+
+namespace {
+
+enum class TMode { Raster, Path };
+
+std::string ModeName(const ::testing::TestParamInfo<TMode>& info) {
+  return info.param == TMode::Raster ? "Raster" : "Path";
+}
+
+QColor Rgb(TColor color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+
+::testing::AssertionResult PixelIs(const QImage& image, TDot at, TColor expected, int tolerance = 8) {
+  const int x = Round(at.X), y = Round(at.Y);
+  const QColor actual = image.pixelColor(x, y);
+  const QColor want = Rgb(expected);
+  const int worst = std::max({std::abs(actual.red() - want.red()), std::abs(actual.green() - want.green()),
+                              std::abs(actual.blue() - want.blue())});
+  if (worst <= tolerance) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "pixel (" << x << "," << y << ") is (" << actual.red() << ","
+                                       << actual.green() << "," << actual.blue() << "), expected (" << want.red()
+                                       << "," << want.green() << "," << want.blue() << ")";
+}
+
+// A diagram, a block in it, and a white image to paint the block on in either mode.
+struct PaintFixture : ::testing::TestWithParam<TMode> {
+  PaintFixture() {
+    diagram->SetGraphicLib(GetParam() == TMode::Raster ? dglGDI : dglGDIPlus);
+    block->SetDiagram(diagram);
+    image.fill(Qt::white);
+  }
+
+  // Paints the block the way the diagram's paint pass does.
+  const QImage& Paint() {
+    {
+      QPainter painter(&image);
+      TCanvas canvas(&painter);
+      TDiagramDrawInfo info;
+      info.Canvas = &canvas;
+      std::unique_ptr<TDgrPaintEngine> engine;
+      if (GetParam() == TMode::Path) {
+        engine = CreatePaintEngine(dglGDIPlus, &painter, TRect{0, 0, image.width(), image.height()});
+        engine->BeginDraw();
+        engine->ResetTransform();
+        // Client units to canvas pixels, as ClientToCanvas maps them.
+        const TDot origin = diagram->ClientToCanvas(TDot{0, 0});
+        const TDot unit = diagram->ClientToCanvas(TDot{1, 1});
+        engine->ScaleTransform(unit.X - origin.X, unit.Y - origin.Y);
+        engine->TranslateTransform(origin.X, origin.Y);
+        block->DgrDrawer()->SetPaintEngine(engine.get());
+        info.DgrDrawer = block->DgrDrawer();
+      }
+      block->DrawControl(info);
+      if (engine) {
+        block->DgrDrawer()->SetPaintEngine(nullptr);
+        engine->EndDraw();
+      }
+      changes = canvas.ChangeCount();
+    }
+    return image;
+  }
+
+  // A point given in the block's own frame (relative to its centre, before turning).
+  TDot Local(double u, double v) const {
+    const TSquare b = block->BoundsRect();
+    const double r = block->Angle() * std::numbers::pi / 180;
+    const TDot c{(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2};
+    return diagram->ClientToCanvas(TDot{c.X + u * std::cos(r) - v * std::sin(r), c.Y + u * std::sin(r) + v * std::cos(r)});
+  }
+
+  QWidget form;
+  TvxDiagram* diagram = Create<TvxDiagram>(&form);
+  TDiagramBlock* block = Create<TDiagramBlock>(&form);
+  QImage image{260, 260, QImage::Format_ARGB32_Premultiplied};
+  uint64_t changes = 0;
+};
+
+TBitmap* FilledBitmap(TBitmap* bitmap, int width, int height, TColor color) {
+  QImage pixels(width, height, QImage::Format_RGB32);
+  pixels.fill(Rgb(color));
+  bitmap->SetImage(pixels);
+  return bitmap;
+}
+
+TEST_P(PaintFixture, LayersOfARotatedBlockInOrder) {
+  block->SetBoundsRect({60, 60, 160, 120});
+  block->SetAngle(30);
+  block->SetColor(clYellow);
+  block->Pen()->SetColor(clRed);
+  block->Pen()->SetWidth(3);
+  block->Shadow()->SetVisible(true);
+  block->Shadow()->SetColor(clBlue);
+  block->Shadow()->SetHOffset(20);
+  block->Shadow()->SetVOffset(20);
+  // The shadow's screen offset stays put in plain mode and turns with the block in path mode.
+  const TDot shadowOnly = GetParam() == TMode::Raster
+                              ? AddDots(Local(0, 28), TDot{20, 20})
+                              : Local(20, 48);
+  struct Step {
+    const char* Layer;
+    std::function<void()> Enable;
+    TColor Centre;
+  };
+  const Step steps[] = {
+      {"fill", [] {}, clYellow},
+      {"gradient", [&] {
+         block->Gradient()->SetStartColor(clLime);
+         block->Gradient()->SetEndColor(clLime);
+         block->Gradient()->SetVisible(true);
+       }, clLime},
+      {"pattern", [&] {
+         block->Brush()->SetStyle(bsSolid);
+         block->Brush()->SetColor(clFuchsia);
+       }, clFuchsia},
+      {"bitmap", [&] { FilledBitmap(block->Bitmap(), 8, 8, clAqua); }, clAqua},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.Layer);
+    step.Enable();
+    image.fill(Qt::white);
+    const QImage& painted = Paint();
+    EXPECT_TRUE(PixelIs(painted, Local(0, 0), step.Centre)) << "each layer covers the ones before it";
+    EXPECT_TRUE(PixelIs(painted, Local(-20, 10), step.Centre));
+    EXPECT_TRUE(PixelIs(painted, Local(0, -30), clRed)) << "the outline is drawn last";
+    EXPECT_TRUE(PixelIs(painted, Local(49.5, 0), clRed));
+    EXPECT_TRUE(PixelIs(painted, shadowOnly, clBlue)) << "the shadow shows beside the block";
+    EXPECT_TRUE(PixelIs(painted, {5, 5}, clWhite));
+  }
+}
+
+TEST_P(PaintFixture, PicturesAreClippedToTheOutline) {
+  block->SetBoundsRect({40, 40, 200, 160});
+  block->SetAngle(20);
+  block->SetShape(ElementEnums::bsEllipse);
+  block->SetTransparent(true);
+  FilledBitmap(block->Bitmap(), 4, 4, clAqua);
+  const QImage& painted = Paint();
+  EXPECT_TRUE(PixelIs(painted, Local(0, 0), clAqua));
+  EXPECT_TRUE(PixelIs(painted, Local(-70, -50), clWhite)) << "inside the rectangle, outside the ellipse";
+  EXPECT_TRUE(PixelIs(painted, Local(70, 50), clWhite));
+}
+
+TEST_P(PaintFixture, TransparentBlockShowsOnlyItsOutline) {
+  block->SetBoundsRect({40, 40, 140, 100});
+  block->SetTransparent(true);
+  block->Pen()->SetWidth(3);
+  const QImage& painted = Paint();
+  EXPECT_TRUE(PixelIs(painted, Local(0, 0), clWhite));
+  EXPECT_TRUE(PixelIs(painted, Local(0, -30), clBlack));
+}
+
+TEST_P(PaintFixture, SelectedBlocksUseTheSelectionColours) {
+  block->SetBoundsRect({40, 40, 140, 100});
+  block->SetSelColor(clSilver);
+  block->SelBrush()->SetStyle(bsSolid);
+  block->SelBrush()->SetColor(clOlive);
+  EXPECT_TRUE(PixelIs(Paint(), Local(0, 0), clWhite));
+  block->SelBrush()->SetStyle(bsClear);
+  block->SetSelected(true);
+  EXPECT_TRUE(PixelIs(Paint(), Local(0, 0), clSilver));
+  block->SelBrush()->SetStyle(bsSolid);
+  EXPECT_TRUE(PixelIs(Paint(), Local(0, 0), clOlive));
+}
+
+TEST_P(PaintFixture, CentredPictureKeepsItsSize) {
+  block->SetBoundsRect({40, 40, 200, 160});  // centre (120, 100)
+  block->SetPictureMode(pmCenter);
+  TBitmap bitmap;
+  FilledBitmap(&bitmap, 20, 10, clNavy);
+  block->Picture()->SetGraphic(&bitmap);
+  const QImage& painted = Paint();
+  EXPECT_TRUE(PixelIs(painted, Local(0, 0), clNavy));
+  EXPECT_TRUE(PixelIs(painted, Local(8, 3), clNavy));
+  EXPECT_TRUE(PixelIs(painted, Local(14, 0), clWhite));
+  EXPECT_TRUE(PixelIs(painted, Local(0, 8), clWhite));
+}
+
+TEST_P(PaintFixture, TiledPictureCoversTheBlockWithBoundedWork) {
+  block->SetBoundsRect({10, 10, 250, 250});
+  block->SetBitmapMode(bmTile);
+  FilledBitmap(block->Bitmap(), 1, 1, clTeal);
+  const QImage& painted = Paint();
+  EXPECT_TRUE(PixelIs(painted, Local(0, 0), clTeal));
+  EXPECT_TRUE(PixelIs(painted, Local(-110, -110), clTeal));
+  EXPECT_TRUE(PixelIs(painted, Local(110, 110), clTeal));
+  if (GetParam() == TMode::Raster) EXPECT_LT(changes, 2 * uint64_t(MaxPictureTiles) + 100) << "tiles are capped (a tile is at most two drawing calls)";
+}
+
+TEST_P(PaintFixture, MetafileDrawsAPlaceholderAndKeepsItsBytes) {
+  // An enhanced metafile header: record 1, 88 bytes, a 1 x 1 inch frame, the signature.
+  QByteArray bytes(88, '\0');
+  auto put = [&bytes](int offset, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  put(0, 1);
+  put(4, 88);
+  put(32, 2540);
+  put(36, 2540);
+  put(40, 0x464D4520);
+  block->Metafile()->LoadFromStream(bytes);
+  ASSERT_FALSE(block->Metafile()->Empty());
+  block->SetBoundsRect({40, 40, 140, 100});
+  block->SetTransparent(true);
+  const QImage& painted = Paint();
+  const QColor centre = painted.pixelColor(Round(Local(0, 0).X), Round(Local(0, 0).Y));
+  EXPECT_NE(centre, QColor(Qt::white)) << "something marks the metafile";
+  EXPECT_EQ(block->Metafile()->Bytes(), bytes);
+  TMetafile copy;
+  copy.Assign(block->Metafile());
+  block->SetMetafile(&copy);
+  EXPECT_EQ(block->Metafile()->Bytes(), bytes) << "assigned metafiles keep their bytes";
+}
+
+TEST_P(PaintFixture, DrawBlockHookSkipsTheBody) {
+  block->SetBoundsRect({40, 40, 140, 100});
+  block->SetColor(clYellow);
+  int afterCalls = 0;
+  diagram->OnDrawBlock = [](TvxDiagram*, TDiagramControl*, const TDiagramDrawInfo&, const TDiagramDrawBlockInfo&,
+                            bool& painted) { painted = true; };
+  diagram->OnAfterDrawBlock = [&](TvxDiagram*, TDiagramControl* control, const TDiagramDrawInfo&,
+                                  const TDiagramDrawBlockInfo& blockInfo, bool&) {
+    EXPECT_EQ(control, block);
+    const TDot a = diagram->ClientToCanvas(TDot{40, 40}), b = diagram->ClientToCanvas(TDot{140, 100});
+    EXPECT_EQ(blockInfo.Rect, (TSquare{a.X, a.Y, b.X, b.Y}));
+    ++afterCalls;
+  };
+  const QImage& painted = Paint();
+  EXPECT_TRUE(PixelIs(painted, Local(0, 0), clWhite));
+  EXPECT_TRUE(PixelIs(painted, Local(0, -30), clWhite));
+  EXPECT_EQ(afterCalls, 1);
+}
+
+TEST_P(PaintFixture, DrawShapeHookReplacesEveryLayersShape) {
+  block->SetBoundsRect({40, 40, 140, 100});
+  block->SetColor(clYellow);
+  block->Shadow()->SetVisible(true);
+  int calls = 0;
+  diagram->OnDrawShape = [&](TvxDiagram*, TDiagramControl*, const TDiagramDrawInfo&, const TDiagramDrawBlockInfo&,
+                             bool& painted) {
+    ++calls;
+    painted = true;
+  };
+  const QImage& painted = Paint();
+  EXPECT_EQ(calls, 4) << "shadow, fill, pattern and outline";
+  EXPECT_TRUE(PixelIs(painted, Local(0, 0), clWhite));
+}
+
+TEST_P(PaintFixture, PaintingRestoresTheCanvasPenAndBrush) {
+  block->SetBoundsRect({40, 40, 140, 100});
+  block->Shadow()->SetVisible(true);
+  block->Gradient()->SetVisible(true);
+  FilledBitmap(block->Bitmap(), 2, 2, clAqua);
+  QPainter painter(&image);
+  TCanvas canvas(&painter);
+  canvas.Pen()->SetColor(clMaroon);
+  canvas.Pen()->SetWidth(7);
+  canvas.Brush()->SetColor(clGreen);
+  canvas.Brush()->SetStyle(bsCross);
+  TDiagramDrawInfo info;
+  info.Canvas = &canvas;
+  block->DrawControl(info);
+  EXPECT_EQ(canvas.Pen()->Color(), clMaroon);
+  EXPECT_EQ(canvas.Pen()->Width(), 7);
+  EXPECT_EQ(canvas.Pen()->Style(), psSolid);
+  EXPECT_EQ(canvas.Brush()->Color(), clGreen);
+  EXPECT_EQ(canvas.Brush()->Style(), bsCross);
+  EXPECT_FALSE(canvas.ClipRegion().has_value());
+  EXPECT_TRUE(canvas.WorldTransform().isIdentity());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModes, PaintFixture, ::testing::Values(TMode::Raster, TMode::Path), ModeName);
+
+// --- Plain-mode details -------------------------------------------------------------------
+
+struct RasterPaintFixture : ::testing::Test {
+  RasterPaintFixture() {
+    diagram->SetGraphicLib(dglGDI);
+    block->SetDiagram(diagram);
+    image.fill(Qt::white);
+  }
+  const QImage& Paint() {
+    QPainter painter(&image);
+    TCanvas canvas(&painter);
+    TDiagramDrawInfo info;
+    info.Canvas = &canvas;
+    block->DrawControl(info);
+    return image;
+  }
+  QWidget form;
+  TvxDiagram* diagram = Create<TvxDiagram>(&form);
+  TDiagramBlock* block = Create<TDiagramBlock>(&form);
+  QImage image{260, 260, QImage::Format_ARGB32_Premultiplied};
+};
+
+TEST_F(RasterPaintFixture, ShadowOffsetFollowsTheZoom) {
+  block->SetBoundsRect({10, 10, 60, 60});
+  block->Shadow()->SetVisible(true);
+  block->Shadow()->SetColor(clBlue);
+  diagram->SetZoom(200);
+  const TDot corner = diagram->ClientToCanvas(TDot{60, 60});  // the block's bottom-right corner
+  const QImage& painted = Paint();
+  EXPECT_TRUE(PixelIs(painted, {corner.X + 2, corner.Y - 10}, clBlue)) << "4 canvas pixels of shadow";
+  EXPECT_TRUE(PixelIs(painted, {corner.X + 3, corner.Y + 3}, clBlue));
+  EXPECT_TRUE(PixelIs(painted, {corner.X + 6, corner.Y - 10}, clWhite));
+}
+
+TEST_F(RasterPaintFixture, DragOutlineInvertsAndErasesItself) {
+  block->SetBoundsRect({40, 40, 140, 100});
+  block->SetAngle(15);
+  QImage before = image.copy();
+  {
+    QPainter painter(&image);
+    TCanvas canvas(&painter);
+    TControlMoveInfo info;
+    info.Canvas = &canvas;
+    info.Delta = {10, 10};
+    info.Action = caDrawCursor;
+    block->ControlMoving(info);
+    EXPECT_EQ(canvas.Pen()->Mode(), pmCopy) << "the pen mode is restored";
+  }
+  EXPECT_NE(image, before) << "the outline is visible";
+  {
+    QPainter painter(&image);
+    TCanvas canvas(&painter);
+    TControlMoveInfo info;
+    info.Canvas = &canvas;
+    info.Delta = {10, 10};
+    info.Action = caEraseCursor;
+    block->ControlMoving(info);
+  }
+  EXPECT_EQ(image, before) << "drawing it again removes it";
+  EXPECT_EQ(block->BoundsRect(), (TSquare{40, 40, 140, 100}));
+}
+
+// --- Hit testing --------------------------------------------------------------------------
+
+struct HitFixture : ::testing::TestWithParam<TMode> {
+  HitFixture() {
+    diagram->SetGraphicLib(GetParam() == TMode::Raster ? dglGDI : dglGDIPlus);
+    block->SetDiagram(diagram);
+  }
+  // A point at distance d outside (d > 0) or inside (d < 0) the middle of the block's
+  // top edge, along the edge's normal.
+  TPoint FromTopEdge(double d) const {
+    const TSquare b = block->BoundsRect();
+    const double r = block->Angle() * std::numbers::pi / 180;
+    const TDot c{(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2};
+    const double v = -b.Height() / 2 - d;
+    return {Round(c.X - v * std::sin(r)), Round(c.Y + v * std::cos(r))};
+  }
+  QWidget form;
+  TvxDiagram* diagram = Create<TvxDiagram>(&form);
+  TDiagramBlock* block = Create<TDiagramBlock>(&form);
+};
+
+TEST_P(HitFixture, RotatedBlocksAreHitInsideTheirOutlineOnly) {
+  for (double angle : {0.0, 30.0, 45.0, 200.0}) {
+    SCOPED_TRACE(angle);
+    block->SetBoundsRect({100, 100, 200, 160});
+    block->SetAngle(angle);
+    EXPECT_TRUE(block->PointInControl(FromTopEdge(-4)));
+    EXPECT_FALSE(block->PointInControl(FromTopEdge(4)));
+    EXPECT_FALSE(block->PointInControl(FromTopEdge(6)));
+    const TPoint in = FromTopEdge(-4), out4 = FromTopEdge(4), out6 = FromTopEdge(6);
+    EXPECT_EQ(diagram->DControlAtPos({double(in.X), double(in.Y)}, csmAll, cfAll), block);
+    EXPECT_EQ(diagram->DControlAtPos({double(out4.X), double(out4.Y)}, csmAll, cfAll), nullptr);
+    EXPECT_EQ(diagram->DControlAtPos({double(out6.X), double(out6.Y)}, csmAll, cfAll), nullptr);
+  }
+}
+
+TEST_P(HitFixture, EllipseCornersAreNotHit) {
+  block->SetBoundsRect({0, 0, 100, 100});
+  block->SetShape(ElementEnums::bsEllipse);
+  EXPECT_TRUE(block->PointInControl({50, 50}));
+  EXPECT_FALSE(block->PointInControl({5, 5}));
+  block->SetShape(ElementEnums::bsDiamond);
+  EXPECT_TRUE(block->PointInControl({50, 10}));
+  EXPECT_FALSE(block->PointInControl({10, 10}));
+}
+
+TEST_P(HitFixture, TheOutlineFollowsEveryChange) {
+  block->SetBoundsRect({0, 0, 100, 100});
+  EXPECT_TRUE(block->PointInControl({90, 90}));
+  block->SetWidth(50);
+  EXPECT_FALSE(block->PointInControl({90, 90}));
+  block->SetAngle(90);
+  EXPECT_TRUE(block->PointInControl({70, 50}));
+  block->SetShape(ElementEnums::bsEllipse);
+  block->SetAngle(0);
+  block->SetWidth(100);
+  EXPECT_FALSE(block->PointInControl({3, 3}));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModes, HitFixture, ::testing::Values(TMode::Raster, TMode::Path), ModeName);
+
+TEST(BlockHitHook, TheDiagramMaySupplyTheOutline) {
+  QWidget form;
+  TvxDiagram* diagram = Create<TvxDiagram>(&form);
+  diagram->SetGraphicLib(dglGDI);
+  TDiagramBlock* block = Create<TDiagramBlock>(&form);
+  block->SetDiagram(diagram);
+  block->SetBoundsRect({0, 0, 100, 100});
+  diagram->OnGetSurroundPts = [](TvxDiagram*, TDiagramControl*, TPointArray& points) {
+    points = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}};
+  };
+  EXPECT_TRUE(block->PointInControl({5, 5}));
+  EXPECT_FALSE(block->PointInControl({50, 50}));
+}
+
+}  // namespace
