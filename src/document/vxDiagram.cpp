@@ -4,6 +4,7 @@
 #include "elements/LinkPoints.h"
 #include "platform/ColorMaps.h"
 #include "platform/Exceptions.h"
+#include "streaming/ComponentStream.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -283,6 +284,33 @@ void TvxDiagram::ResetView() {
 void TvxDiagram::Clear() {
   ClearDControls();
   ResetView();
+}
+
+void TvxDiagram::Assign(const QObject* source) {
+  auto* other = qobject_cast<const TvxDiagram*>(source);
+  if (!other) {
+    const QString sourceName = source ? QString::fromLatin1(source->metaObject()->className()) : QStringLiteral("nil");
+    throw EConvertError(QStringLiteral("Cannot assign a %1 to a %2.").arg(sourceName, ClassName()));
+  }
+  if (other == this) return;
+  auto* sourceDiagram = const_cast<TvxDiagram*>(other);
+  const QString ownName = Name(), sourceName = other->Name();
+  auto restoreNames = [&] {
+    setObjectName(ownName);
+    sourceDiagram->setObjectName(sourceName);
+  };
+  setObjectName(QString());
+  sourceDiagram->setObjectName(QString());
+  try {
+    TComponentStreamOptions options;
+    options.LookupRoot = Owner();
+    const QByteArray data = WriteComponent(sourceDiagram, options);
+    ReadComponent(data, this, options);
+  } catch (...) {
+    restoreNames();
+    throw;
+  }
+  restoreNames();
 }
 
 void TvxDiagram::AddSubscriber(IDiagramSubscriber* subscriber) {

@@ -295,6 +295,9 @@ public:
   void EndUpdatePos();
   void Clear();
   void ClearDControls();
+  // Copies another diagram's published settings through a binary stream (elements are
+  // not copied at run time). Anything else raises EConvertError. Both names survive.
+  void Assign(const QObject* source);
   void AddSubscriber(IDiagramSubscriber* subscriber);
   void RefreshToolbars();
   // Extent and scroll ranges follow the content (the coordinates code fills this in).

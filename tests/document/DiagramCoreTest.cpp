@@ -396,6 +396,32 @@ TEST(Subscribers, RefreshToolbarsNotifiesInSubscriptionOrder) {
   EXPECT_EQ(log, (QStringList{"a library", "b library"}));
 }
 
+TEST(DiagramAssign, CopiesSettingsButNotElementsAndKeepsNames) {
+  QWidget form;
+  auto* source = Create<TvxDiagram>(&form);
+  auto* target = Create<TvxDiagram>(&form);
+  source->SetName(QStringLiteral("Source"));
+  target->SetName(QStringLiteral("Target"));
+  source->SetZoom(250);
+  source->SetPaintLinesFirst(true);
+  source->SnapGrid()->SetSizeX(12);
+  source->SetHandlesStyle(hsVisio);
+  source->Layers()->Add(QStringLiteral("Notes"));
+  Create<TTestBlock>(&form)->SetDiagram(source);
+  target->Assign(source);
+  EXPECT_EQ(target->Zoom(), 250);
+  EXPECT_TRUE(target->PaintLinesFirst());
+  EXPECT_EQ(target->SnapGrid()->SizeX(), 12);
+  EXPECT_EQ(target->HandlesStyle(), hsVisio);
+  ASSERT_EQ(target->Layers()->Count(), 1);
+  EXPECT_EQ(target->Layers()->Layer(0)->LayerName(), "Notes");
+  EXPECT_EQ(target->DControlCount(), 0);
+  EXPECT_EQ(source->Name(), "Source");
+  EXPECT_EQ(target->Name(), "Target");
+  QObject stranger;
+  EXPECT_THROW(target->Assign(&stranger), EConvertError);
+}
+
 TEST(DiagramLifetime, ClearFreesElementsAndResetsTheView) {
   QWidget form;
   auto* diagram = Create<TvxDiagram>(&form);
