@@ -111,7 +111,7 @@ void TGPCanvas::DoDrawLine(double x1, double y1, double x2, double y2) {
 
 void TGPCanvas::DrawImageInRect(const TSquare& rect, const QImage& image, int transparency, bool bitmapTransparent) {
   TGPGraphics* graphics = GPGraphics();
-  if (!graphics || image.isNull()) return;
+  if (!graphics || image.isNull() || !IsFinite(rect)) return;
   const double opacity = (100 - ClampTransparency(transparency)) / 100.0;
   graphics->DrawImage(ToRectF(rect), bitmapTransparent ? ColorKeyed(image) : image, opacity);
 }
@@ -119,7 +119,7 @@ void TGPCanvas::DrawImageInRect(const TSquare& rect, const QImage& image, int tr
 void TGPCanvas::DoStretchDraw(const TSquare& rect, const TGraphic& graphic, int transparency,
                               bool bitmapTransparent) {
   TGPGraphics* graphics = GPGraphics();
-  if (!graphics || graphic.Empty()) return;
+  if (!graphics || graphic.Empty() || !IsFinite(rect)) return;
   const QImage image = DecodeGraphicImage(graphic);
   if (!image.isNull()) {
     DrawImageInRect(rect, image, transparency, bitmapTransparent);

@@ -102,6 +102,7 @@ size_t TGPCanvas::TextLayoutCount() const { return FTextCache->LayoutCount(); }
 
 TSquare TGPCanvas::StringBounds(const QString& text, const TFont& font, const TSquare& rect, TDgrHAlign hAlign,
                                 TVertAlign vAlign, bool wrap, bool rightToLeft) {
+  if (!IsFinite(rect)) return rect;
   const TGPTextBlock& block =
       FTextCache->Find(text, font.ToQFont(), MakeFormat(rect, hAlign, vAlign, wrap, rightToLeft));
   const QRectF bounds = block.Bounds.translated(rect.Left, rect.Top);
@@ -111,7 +112,7 @@ TSquare TGPCanvas::StringBounds(const QString& text, const TFont& font, const TS
 void TGPCanvas::DrawString(const QString& text, const TFont& font, const TSquare& rect, TDgrHAlign hAlign,
                            TVertAlign vAlign, bool wrap, bool rightToLeft, int transparency) {
   TGPGraphics* graphics = GPGraphics();
-  if (!graphics || text.isEmpty()) return;
+  if (!graphics || text.isEmpty() || !IsFinite(rect)) return;
   const QColor color = DgrColor(font.Color(), transparency);
   if (color.alpha() == 0) return;
   const TGPTextBlock& block =
