@@ -131,9 +131,7 @@ int TGPGraphics::Restore(unsigned token) {
 TGPGraphics::TScope::TScope(const TGPGraphics& graphics) : FPainter(graphics.FPainter) {
   FPainter->save();
   const TState& state = graphics.FState;
-  // Clips are pixel-exact (not smoothed), like platform regions: shapes clipped to
-  // neighbouring areas then meet without a seam.
-  FPainter->setRenderHint(QPainter::Antialiasing, false);
+  FPainter->setRenderHint(QPainter::Antialiasing, state.Smoothing);
   if (state.ClipKind != TClipKind::None) {
     FPainter->setWorldTransform(graphics.FBase);
     const Qt::ClipOperation operation = FPainter->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip;
@@ -144,7 +142,6 @@ TGPGraphics::TScope::TScope(const TGPGraphics& graphics) : FPainter(graphics.FPa
     }
   }
   FPainter->setWorldTransform(graphics.WorldToDevice() * graphics.FBase);
-  FPainter->setRenderHint(QPainter::Antialiasing, state.Smoothing);
   FPainter->setRenderHint(QPainter::SmoothPixmapTransform, state.Smoothing);
   FPainter->setRenderHint(QPainter::TextAntialiasing, state.TextAntialias);
   FPainter->setOpacity(1.0);

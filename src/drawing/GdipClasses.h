@@ -11,7 +11,7 @@
 //   1-1 (dot), 3-1-1-1 and 3-1-1-1-1-1, in pen widths, with flat caps and mitred joins;
 // - hatches are 8 x 8 pixel patterns on the device grid with a background colour of their
 //   own (invisible when taken from a platform brush);
-// - clips are pixel-exact.
+// - clips to platform regions are pixel-exact; path clips are smoothed with the shapes.
 
 #include "drawing/DgrClasses.h"
 #include "drawing/GPGraphics.h"
