@@ -11,6 +11,7 @@ class TFont;
 class TDiagramLayers;
 class TDiagramLayer;
 class TTextCell;
+class TCanvas;
 
 class TCustomDiagram {
 public:
@@ -48,6 +49,19 @@ public:
   virtual bool AutomaticNodes() const = 0;
   virtual bool UsesSelectionBlock() const = 0;
   virtual TDot ClientToCanvas(const TDot& point) const = 0;
+  // Canvas pixels per client unit of the pass in progress.
+  virtual double ZoomRatio() const = 0;
+  // Extra scale of text sizes while a preview is painted (printer pixels per screen pixel).
+  virtual double PreviewTextScale() const { return 1.0; }
+  // Whether text reads from right to left.
+  virtual bool IsRightToLeft() const { return false; }
+  // Offers a link point marker at pos (canvas pixels) to the diagram's handler; true when
+  // the handler drew it.
+  virtual bool DrawLinkPointByHandler(TCanvas* canvas, TLinkPoint* linkPoint, const TPoint& pos) = 0;
+  // The diagram's last word on anchoring link to anchor.
+  virtual bool AcceptAnchor(TLinkPoint* link, TLinkPoint* anchor) = 0;
+  // The cell edited in place changed its font or alignment: the editor follows.
+  virtual void EditedCellChanged(TTextCell* cell) = 0;
 
   // Selection: the element's flag changed; the diagram keeps its list and fires its events.
   virtual void ControlSelectionChanged(TDiagramControl* control, bool selected) = 0;

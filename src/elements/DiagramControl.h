@@ -28,6 +28,8 @@ class THandlesAppearance;
 class TDiagramLayer;
 class TBlockDrawer;
 class QMouseEvent;
+class TDgrPaintEngine;
+struct TCellText;
 
 using TDControlLinkEvent = std::function<void(TDiagramControl* control, TDiagramControl* link, TLinkPoint* linkPoint)>;
 
@@ -179,6 +181,10 @@ public:
   virtual void TextCellsChanged() { Redraw(); }
   virtual void HandlesChanged() {}
   virtual TSquare SourceRectToClient(const TSquare& rect) const { return rect; }
+  // Lays text out in its rectangle (canvas pixels) with its font scaled by the zoom, turned
+  // by its angle about its centre, and draws it unless measureOnly. Answers the unturned
+  // bounds of the laid-out lines (the rectangle itself when there are none).
+  virtual TSquare DrawCellText(TCanvas& canvas, const TCellText& text, bool measureOnly);
   virtual void LinkAdded(TDiagramControl* link, TLinkPoint* linkPoint);
   virtual void LinkRemoved(TDiagramControl* link, TLinkPoint* linkPoint);
   virtual void RotationChanged();
@@ -212,6 +218,10 @@ public:
   virtual void DiagramChanged(TCustomDiagram* oldDiagram, TCustomDiagram* newDiagram);
   virtual void SelectedChanged() {}
   virtual void CalcSize(TCanvas* canvas) {}
+  // Link point markers and collapse markers, on screen only (lines draw none). With an
+  // engine and an engine drawer the markers go through the engine canvas; otherwise onto
+  // info.Canvas. collapseMarkersOnly: only the points that are nodes.
+  virtual void DrawLinkPoints(const TDiagramDrawInfo& info, TDgrPaintEngine* engine, bool collapseMarkersOnly);
 
   // The angle of the element (blocks publish and keep it in [0, 360)).
   double Angle() const { return FAngle; }

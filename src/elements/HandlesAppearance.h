@@ -71,6 +71,11 @@ public:
 
   void Assign(const TPersistent* source) override;
 
+  // Sets the looks a diagram's handles style asks for (member: the element is a group
+  // member, which the Visio style marks with grey outlines and crosses). Settings the style
+  // does not name keep their values.
+  void ResetForStyle(TDiagramHandlesStyle style, bool member);
+
 private:
   std::unique_ptr<THandleAppearance> FCustom;
   std::unique_ptr<THandleAppearance> FRotate;

@@ -3,6 +3,9 @@
 #include "elements/DiagramControl.h"
 
 #include <algorithm>
+#include <cmath>
+#include <deque>
+#include <unordered_set>
 
 TLinkPoint::TLinkPoint(TCollection* collection) : TCollectionItem(collection) {
   if (auto* points = qobject_cast<TLinkPoints*>(collection)) {
@@ -32,6 +35,8 @@ TLinkPoint* TLinkPoint::AnchorLink() const {
 }
 
 void TLinkPoint::SetAnchorLink(TLinkPoint* link) {
+  // A point outside any element's collection cannot be anchored to.
+  if (link && !link->DControl()) link = nullptr;
   if (!link) {
     SetAnchor(nullptr);
     SetAnchorIndex(-1);
@@ -129,12 +134,61 @@ void TLinkPoint::SetCollapsable(bool value) {
   Changed(false);
 }
 
+bool TLinkPoint::IsNode() const {
+  if (FAnchoreds.empty()) return false;
+  if (FCollapsable) return true;
+  TDiagramControl* owner = DControl();
+  return owner && owner->Diagram() && owner->Diagram()->AutomaticNodes();
+}
+
 void TLinkPoint::SetCollapsed(bool value) {
-  // The branch walk that hides the controls behind this point comes with node collapsing;
-  // until then the flag is stored as given.
-  if (value == FCollapsed) return;
-  FCollapsed = value;
+  TDiagramControl* owner = DControl();
+  if (!owner || owner->IsLoading()) {
+    FCollapsed = value;
+    return;
+  }
+  const bool collapse = value && IsNode();
+  if (collapse == FCollapsed) return;
+  std::vector<TDiagramControl*> branch;
+  if (!CollectBranch(branch)) return;
+  for (TDiagramControl* control : branch) {
+    control->SetCollapsed(collapse);
+    if (collapse) control->SetSelected(false);
+  }
+  FCollapsed = collapse;
   Changed(false);
+}
+
+bool TLinkPoint::CollectBranch(std::vector<TDiagramControl*>& branch) const {
+  const TDiagramControl* owner = DControl();
+  std::unordered_set<const TDiagramControl*> seen;
+  std::deque<TDiagramControl*> pending;
+  // False when the walk comes back to the owner.
+  auto reach = [&](TDiagramControl* control) {
+    if (!control) return true;
+    if (control == owner) return false;
+    if (seen.insert(control).second) {
+      branch.push_back(control);
+      pending.push_back(control);
+    }
+    return true;
+  };
+  for (TLinkPoint* anchored : FAnchoreds)
+    if (!reach(anchored->DControl())) return false;
+  while (!pending.empty()) {
+    TDiagramControl* control = pending.front();
+    pending.pop_front();
+    TLinkPoints* points = control->LinkPoints();
+    for (int i = 0; points && i < points->Count(); ++i) {
+      TLinkPoint* point = points->Point(i);
+      if (point == this || point->Collapsed()) continue;
+      for (TLinkPoint* anchored : point->FAnchoreds)
+        if (!reach(anchored->DControl())) return false;
+      TLinkPoint* anchorLink = point->AnchorLink();
+      if (anchorLink && anchorLink != this && !reach(anchorLink->DControl())) return false;
+    }
+  }
+  return true;
 }
 
 TLinkPointStyle TLinkPoint::Style() const {
@@ -180,4 +234,89 @@ TLinkPoint* TLinkPoints::Add(double orX, double orY, TAnchorOrientation orientat
 
 void TLinkPoints::Update(TCollectionItem*) {
   if (FDControl) FDControl->Redraw();
+}
+
+// --- Linking rules and searches ------------------------------------------------------------
+
+namespace {
+
+bool ConstraintAdmits(TLinkConstraint constraint, const TLinkPoint* lineEnd) {
+  const TDiagramControl* owner = lineEnd->DControl();
+  const bool ofLine = owner && owner->IsLine();
+  switch (constraint) {
+    case lcAll: return true;
+    case lcSourceOnly: return ofLine && lineEnd->Index() == 0;
+    case lcTargetOnly: return ofLine && lineEnd->Index() == 1;
+    case lcNone: return false;
+  }
+  return false;
+}
+
+bool Near(const TDot& a, const TDot& b) {
+  return std::abs(a.X - b.X) <= LinkPointSearchTolerance && std::abs(a.Y - b.Y) <= LinkPointSearchTolerance;
+}
+
+bool SearchesElement(const TDiagramControl* control, const TLinkPointSearch& search) {
+  if (!control || control == search.Exclude || !control->IsVisible()) return false;
+  return !(search.OnlyUnselected && control->Selected());
+}
+
+}  // namespace
+
+bool CanAnchorTo(const TLinkPoint* lineEnd, const TLinkPoint* target) {
+  if (!lineEnd || !target) return false;
+  TDiagramControl* lineOwner = lineEnd->DControl();
+  TDiagramControl* targetOwner = target->DControl();
+  if (!lineEnd->CanAnchor() || !target->AcceptAnchoreds() || !target->Visible()) return false;
+  if (target->Style() == ptImplicit || !targetOwner || targetOwner == lineOwner) return false;
+  if (!ConstraintAdmits(target->LinkConstraint(), lineEnd)) return false;
+  if (!targetOwner->CanLink() || (lineOwner && !lineOwner->CanLink())) return false;
+  TCustomDiagram* diagram = lineOwner && lineOwner->Diagram() ? lineOwner->Diagram() : targetOwner->Diagram();
+  return !diagram || diagram->AcceptAnchor(const_cast<TLinkPoint*>(lineEnd), const_cast<TLinkPoint*>(target));
+}
+
+TLinkPoint* LinkPointNear(const TDiagramControl* control, const TDot& pos, const TLinkPointSearch& search) {
+  TLinkPoints* points = control ? control->LinkPoints() : nullptr;
+  for (int i = 0; points && i < points->Count(); ++i) {
+    TLinkPoint* point = points->Point(i);
+    if (!point->Visible() || point->Style() == ptImplicit) continue;
+    if (search.OnlyNodes && !point->IsNode()) continue;
+    if (search.OnlyAcceptAnchoreds && !point->AcceptAnchoreds()) continue;
+    if (Near(point->DiagramPoint(), pos)) return point;
+  }
+  return nullptr;
+}
+
+TLinkPoint* LinkPointAtPos(const TCustomDiagram* diagram, const TDot& pos, const TLinkPointSearch& search) {
+  if (!diagram) return nullptr;
+  for (bool blocksOnly : {true, false}) {
+    for (int i = diagram->ControlCount() - 1; i >= 0; --i) {
+      const TDiagramControl* control = diagram->ControlAt(i);
+      if (blocksOnly && !control->IsBlock()) continue;
+      if (!SearchesElement(control, search)) continue;
+      if (TLinkPoint* point = LinkPointNear(control, pos, search)) return point;
+    }
+  }
+  return nullptr;
+}
+
+quint32 CollapsedNodesMask(const TLinkPoints* points) {
+  quint32 mask = 0;
+  const int count = points ? std::min(points->Count(), 32) : 0;
+  for (int i = 0; i < count; ++i)
+    if (points->Point(i)->Collapsed()) mask |= quint32(1) << i;
+  return mask;
+}
+
+void ApplyCollapsedNodesMask(TLinkPoints* points, qint64 mask) {
+  const int count = points ? std::min(points->Count(), 32) : 0;
+  for (int i = 0; i < count; ++i)
+    if (mask & (qint64(1) << i)) points->Point(i)->SetCollapsedFlag(true);
+}
+
+bool AnchorHandleLinkPoint(TDiagramControl* control, TStretchHandle* handle, TLinkPoint* anchor) {
+  TLinkPoint* tied = control && handle ? control->HandleLinkPoint(handle) : nullptr;
+  if (!tied) return false;
+  tied->SetAnchorLink(anchor);
+  return true;
 }

@@ -8,9 +8,11 @@
 #include "platform/Collection.h"
 
 #include <QPointer>
+#include <QtGlobal>
 #include <vector>
 
 class TLinkPoints;
+class TStretchHandle;
 
 class TLinkPoint : public TCollectionItem {
   Q_OBJECT
@@ -52,7 +54,14 @@ public:
   bool Collapsable() const { return FCollapsable; }
   void SetCollapsable(bool value);
   bool Collapsed() const { return FCollapsed; }
+  // Collapsing hides every element reachable through this point (its branch); expanding
+  // shows them again. Refused when the branch leads back to this point's own element.
   void SetCollapsed(bool value);
+  void Collapse() { SetCollapsed(true); }
+  void Expand() { SetCollapsed(false); }
+  // A node shows a collapse marker and can collapse: something is anchored here, and the
+  // point is collapsable or its diagram makes nodes automatically.
+  bool IsNode() const;
   // Stores the flag without any walk or notification (stream hooks).
   void SetCollapsedFlag(bool value) { FCollapsed = value; }
   TLinkConstraint LinkConstraint() const { return FLinkConstraint; }
@@ -79,6 +88,8 @@ public:
   void Assign(const TPersistent* source) override;
 
 private:
+  // The elements behind this point; false when the walk reaches the point's own element.
+  bool CollectBranch(std::vector<TDiagramControl*>& branch) const;
   void LeaveAnchorLink();
   void JoinAnchorLink();
   void NotifyOwnerAnchorChanged(bool evenWhileDestroying);
@@ -116,3 +127,40 @@ protected:
 private:
   TDiagramControl* FDControl;
 };
+
+// --- Linking rules and searches ------------------------------------------------------------
+
+// Whether the line end lineEnd may anchor to target: lineEnd can anchor, target accepts
+// anchored points, is visible and not implicit, belongs to another element, its constraint
+// admits this end (lcSourceOnly: link point 0 of a line, lcTargetOnly: link point 1), both
+// elements may link, and the diagram's OnAcceptAnchor agrees.
+bool CanAnchorTo(const TLinkPoint* lineEnd, const TLinkPoint* target);
+
+// How far (in client units, both axes, inclusive) a searched position may lie from a link point.
+inline constexpr double LinkPointSearchTolerance = 5;
+
+struct TLinkPointSearch {
+  const TDiagramControl* Exclude = nullptr;  // an element never searched
+  bool OnlyUnselected = false;                // skip selected elements
+  bool OnlyNodes = false;                     // only points that are nodes (IsNode)
+  bool OnlyAcceptAnchoreds = false;           // only points that accept anchored points
+};
+
+// The first link point of control, in collection order, that is visible, not implicit,
+// within LinkPointSearchTolerance of pos in X and Y and passes the search's point filters.
+// The element filters of the search are not applied here.
+TLinkPoint* LinkPointNear(const TDiagramControl* control, const TDot& pos, const TLinkPointSearch& search = {});
+// Searches the visible blocks of diagram from the topmost down, then every visible element
+// from the topmost down.
+TLinkPoint* LinkPointAtPos(const TCustomDiagram* diagram, const TDot& pos, const TLinkPointSearch& search = {});
+
+// Collapsed flags of link points 0..31 as a bit mask (bit i: point i collapsed).
+quint32 CollapsedNodesMask(const TLinkPoints* points);
+// Sets the Collapsed flag (without any walk) of each point whose bit is set; bits of points
+// the collection does not have, and bits above 31, are ignored.
+void ApplyCollapsedNodesMask(TLinkPoints* points, qint64 mask);
+
+// Anchors the link point tied to handle (the element's HandleLinkPoint) to anchor (nullptr
+// unanchors it). Handles without a link point (the inner nodes of a line) are left alone;
+// answers whether there was a link point.
+bool AnchorHandleLinkPoint(TDiagramControl* control, TStretchHandle* handle, TLinkPoint* anchor);

@@ -111,3 +111,41 @@ TStretchHandle* TStretchHandles::RotCenterHandle() const { return FirstOfStyle(h
 void TStretchHandles::Update(TCollectionItem*) {
   if (FDControl) FDControl->HandlesChanged();
 }
+
+void TStretchHandles::Assign(const TPersistent* source) {
+  if (source == this) return;
+  const auto* other = qobject_cast<const TStretchHandles*>(source);
+  if (other && Count() > 1 && other->Count() > 1) {
+    AssignKeepingEnds(*other);
+    return;
+  }
+  TCollection::Assign(source);
+}
+
+void TStretchHandles::AssignKeepingEnds(const TStretchHandles& source) {
+  BeginUpdate();
+  try {
+    AssignInnerHandles(source);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TStretchHandles::AssignInnerHandles(const TStretchHandles& source) {
+  Handle(0)->Assign(source.Handle(0));
+  Handle(Count() - 1)->Assign(source.Handle(source.Count() - 1));
+  if (source.Count() > Count()) {
+    const int count = Count();
+    for (int i = 1; i <= count - 2; ++i) Handle(i)->Assign(source.Handle(i));
+    for (int j = count - 1; j <= source.Count() - 2; ++j) {
+      auto* added = static_cast<TStretchHandle*>(TCollection::Add());
+      added->Assign(source.Handle(j));
+      added->SetIndex(j);
+    }
+    return;
+  }
+  for (int i = 1; i <= source.Count() - 2; ++i) Handle(i)->Assign(source.Handle(i));
+  while (Count() > source.Count()) Delete(Count() - 2);
+}

@@ -65,10 +65,17 @@ public:
   TStretchHandle* RotateHandle() const;
   TStretchHandle* RotCenterHandle() const;
 
+  // From another handle collection when both hold more than one handle: the first and the
+  // last handle stay the same objects (a drag may hold them); inner handles are assigned,
+  // added before the last handle or deleted from before it. Otherwise a plain copy.
+  void Assign(const TPersistent* source) override;
+
 protected:
   void Update(TCollectionItem* item) override;
 
 private:
   TStretchHandle* FirstOfStyle(THandleStyle style) const;
+  void AssignKeepingEnds(const TStretchHandles& source);
+  void AssignInnerHandles(const TStretchHandles& source);
   TDiagramControl* FDControl;
 };

@@ -88,6 +88,13 @@ void TTextCell::SetFont(const TFont* font) { FFont->Assign(font); }
 void TTextCell::FontChanged() {
   if (!FTakingOwnerFont) FDControlFont = false;
   Changed(false);
+  TellEditor();
+}
+
+void TTextCell::TellEditor() {
+  TDiagramControl* control = DControl();
+  TCustomDiagram* diagram = control ? control->Diagram() : nullptr;
+  if (diagram && diagram->EditingCell() == this) diagram->EditedCellChanged(this);
 }
 
 void TTextCell::TakeOwnerFont() {
@@ -116,6 +123,9 @@ void TTextCell::SetDControlFont(bool value) {
 void TTextCell::SetDControlAngle(bool value) {
   if (value == FDControlAngle) return;
   FDControlAngle = value;
+  // While loading, the stream brings the cell's own angle next (when it is not 0).
+  TDiagramControl* control = DControl();
+  if (!value && control && control->IsLoading()) FAngle = 0;
   TakeOwnerAngle();
   Changed(false);
 }
@@ -123,6 +133,7 @@ void TTextCell::SetDControlAngle(bool value) {
 void TTextCell::SetAngle(double angle) {
   if (angle == FAngle) return;
   FAngle = angle;
+  FDControlAngle = false;
   Changed(false);
 }
 
@@ -156,12 +167,24 @@ void TTextCell::SetText(const QString& text) {
   }
 DGR_CELL_SETTER(Clip, FClip, bool)
 DGR_CELL_SETTER(WordWrap, FWordWrap, bool)
-DGR_CELL_SETTER(Alignment, FAlignment, TAlignment)
 DGR_CELL_SETTER(VertAlign, FVertAlign, ElementEnums::TVertAlign)
 DGR_CELL_SETTER(RotateFont, FRotateFont, bool)
 DGR_CELL_SETTER(Visible, FVisible, bool)
 DGR_CELL_SETTER(ParentTransparency, FParentTransparency, bool)
 #undef DGR_CELL_SETTER
+
+void TTextCell::SetAlignment(TAlignment value) {
+  if (value == FAlignment) return;
+  FAlignment = value;
+  Changed(false);
+  TellEditor();
+}
+
+int TTextCell::EffectiveTransparency() const {
+  TDiagramControl* control = DControl();
+  const int transparency = FParentTransparency && control ? control->Transparency() : FTransparency;
+  return std::clamp(transparency, 0, 100);
+}
 
 void TTextCell::SetTransparency(int value) {
   value = std::clamp(value, 0, 100);
@@ -176,6 +199,7 @@ void TTextCell::Assign(const TPersistent* source) {
     TCollectionItem::Assign(source);
     return;
   }
+  // Frame, transparency and Obj stay. A font that differs becomes the cell's own.
   SetBoundsRect(other->BoundsRect());
   SetText(other->FText);
   SetClip(other->FClip);
@@ -184,13 +208,9 @@ void TTextCell::Assign(const TPersistent* source) {
   SetVertAlign(other->FVertAlign);
   SetRotateFont(other->FRotateFont);
   SetVisible(other->FVisible);
-  SetParentTransparency(other->FParentTransparency);
-  SetTransparency(other->FTransparency);
-  FCellFrame->Assign(other->FCellFrame.get());
+  SetFont(other->FFont.get());
+  SetAngle(other->FAngle);
   SetDControlAngle(other->FDControlAngle);
-  if (!other->FDControlAngle) SetAngle(other->FAngle);
-  SetDControlFont(other->FDControlFont);
-  if (!other->FDControlFont) SetFont(other->FFont.get());
 }
 
 TTextCells::TTextCells(TDiagramControl* control)

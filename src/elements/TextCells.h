@@ -1,7 +1,7 @@
 #pragma once
 // Text cells: rectangles of text an element owns (in its source space), each with its own
-// font, alignment, angle and frame. Layout and drawing of the text come with text cells'
-// own issue; this holds their data, their stream form and their ties to the owner.
+// font, alignment, angle and frame. The element draws them (DrawCells, DrawCell,
+// DrawCellText); the layout of their text is in TextLayout.h.
 
 #include "elements/DiagramControl.h"
 #include "elements/ElementTypes.h"
@@ -94,6 +94,7 @@ public:
   bool DControlAngle() const { return FDControlAngle; }
   void SetDControlAngle(bool value);
   double Angle() const { return FAngle; }
+  // An angle of its own: the cell stops following the owner's angle.
   void SetAngle(double angle);
   double Left() const { return FLeft; }
   void SetLeft(double v) { SetBoundsRect({v, FTop, v + FWidth, FTop + FHeight}); }
@@ -128,7 +129,10 @@ public:
   bool ParentTransparency() const { return FParentTransparency; }
   void SetParentTransparency(bool value);
   int Transparency() const { return FTransparency; }
+  // Kept within 0..100.
   void SetTransparency(int value);
+  // The owner's transparency while ParentTransparency is set, else the cell's own.
+  int EffectiveTransparency() const;
   QObject* Obj() const { return FObj; }
   void SetObj(QObject* obj) { FObj = obj; }
 
@@ -145,6 +149,8 @@ public:
 
 private:
   void FontChanged();
+  // Passes font and alignment changes to the in-place editor when it edits this cell.
+  void TellEditor();
 
   bool FWordWrap = true;
   bool FClip = false;

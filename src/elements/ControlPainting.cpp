@@ -1,0 +1,356 @@
+// Painting of what every element has: its text cells, its grips and its link point markers.
+// The raster route draws in canvas pixels on TCanvas; the engine route draws through the
+// element's engine drawer.
+
+#include "elements/CustomDiagram.h"
+#include "elements/DiagramControl.h"
+#include "elements/HandlesAppearance.h"
+#include "elements/LinkPoints.h"
+#include "elements/StretchHandles.h"
+#include "elements/TextCells.h"
+#include "elements/TextLayout.h"
+#include "geometry/BlockDrawer.h"
+#include "platform/Canvas.h"
+#include "platform/Graphics.h"
+
+#include <QPainter>
+#include <optional>
+
+namespace {
+
+// Gives the canvas back its pen, brush and font on every exit path.
+class TCanvasToolsSaver {
+public:
+  explicit TCanvasToolsSaver(TCanvas& canvas) : FCanvas(canvas) {
+    FPen.Assign(canvas.Pen());
+    FBrush.Assign(canvas.Brush());
+    FFont.Assign(canvas.Font());
+  }
+  ~TCanvasToolsSaver() {
+    FCanvas.SetPen(&FPen);
+    FCanvas.SetBrush(&FBrush);
+    FCanvas.SetFont(&FFont);
+  }
+  TCanvasToolsSaver(const TCanvasToolsSaver&) = delete;
+  TCanvasToolsSaver& operator=(const TCanvasToolsSaver&) = delete;
+
+private:
+  TCanvas& FCanvas;
+  TPen FPen;
+  TBrush FBrush;
+  TFont FFont;
+};
+
+// Draws with the given opacity (from a transparency percentage) until it goes out of scope.
+class TOpacityScope {
+public:
+  TOpacityScope(TCanvas& canvas, int transparency) {
+    if (transparency <= 0) return;
+    FPainter = canvas.Handle();
+    FOldOpacity = FPainter->opacity();
+    FPainter->setOpacity(FOldOpacity * (100 - transparency) / 100.0);
+  }
+  ~TOpacityScope() {
+    if (FPainter) FPainter->setOpacity(FOldOpacity);
+  }
+  TOpacityScope(const TOpacityScope&) = delete;
+  TOpacityScope& operator=(const TOpacityScope&) = delete;
+
+private:
+  QPainter* FPainter = nullptr;
+  qreal FOldOpacity = 1;
+};
+
+class TCanvasMeasurer : public ITextMeasurer {
+public:
+  explicit TCanvasMeasurer(TCanvas& canvas) : FCanvas(canvas) {}
+  double TextWidth(const QString& text) override { return FCanvas.TextWidth(text); }
+  double LineHeight() override { return FCanvas.TextHeight(QString()); }
+
+private:
+  TCanvas& FCanvas;
+};
+
+TPoint RoundPoint(const TDot& point) { return {Round(point.X), Round(point.Y)}; }
+
+TDot CenterOf(const TSquare& rect) { return {(rect.Left + rect.Right) / 2, (rect.Top + rect.Bottom) / 2}; }
+
+TSquare InflateSquare(const TSquare& rect, double by) {
+  return {rect.Left - by, rect.Top - by, rect.Right + by, rect.Bottom + by};
+}
+
+TSquare ClientToCanvasSquare(const TCustomDiagram& diagram, const TSquare& rect) {
+  const TDot topLeft = diagram.ClientToCanvas({rect.Left, rect.Top});
+  const TDot bottomRight = diagram.ClientToCanvas({rect.Right, rect.Bottom});
+  return {topLeft.X, topLeft.Y, bottomRight.X, bottomRight.Y};
+}
+
+// A solid pen of one pixel that copies its colour.
+void UsePlainPen(TCanvas& canvas, TColor color) {
+  TPen* pen = canvas.Pen();
+  pen->SetColor(color);
+  pen->SetStyle(psSolid);
+  pen->SetWidth(1);
+  pen->SetMode(pmCopy);
+}
+
+void Line(TCanvas& canvas, int x1, int y1, int x2, int y2) {
+  canvas.MoveTo(x1, y1);
+  canvas.LineTo(x2, y2);
+}
+
+// --- Text cells -------------------------------------------------------------------------
+
+// Where and how a cell's text goes, in canvas pixels. The drawer is the element's scratch
+// drawer, left turned like the cell's frame.
+struct TCellPlacement {
+  TCellText Text;
+  TSquare Frame;
+};
+
+TCellPlacement PlaceCell(TDiagramControl& control, TCanvas& canvas, const TTextCell& cell, TBlockDrawer& drawer) {
+  const TCustomDiagram& diagram = *control.Diagram();
+  const TSquare rect = ClientToCanvasSquare(diagram, cell.DiagramRect());
+  const TSquare around = control.IsBlock() ? control.ControlRect() : cell.DiagramRect();
+  const TDot center = diagram.ClientToCanvas(CenterOf(around));
+  drawer.SetCanvas(&canvas);
+  drawer.SetCurRect(rect);
+  drawer.SetRotationType(rtRotationCenter);
+  drawer.SetRotationCenter(center);
+  drawer.SetAngle(cell.Angle());
+
+  TCellPlacement placement;
+  TCellText& text = placement.Text;
+  text.Text = cell.Text();
+  text.Font = cell.Font();
+  text.Rect = rect;
+  text.Center = center;
+  text.Angle = cell.Angle();
+  text.WordWrap = cell.WordWrap();
+  text.VertAlign = static_cast<TVertAlign>(cell.VertAlign());
+  text.Alignment = cell.Alignment();
+  if (!cell.RotateFont()) {
+    // Upright text, centred where the turned rectangle's centre lies.
+    text.Rect = drawer.RotByCenter(rect);
+    text.Angle = 0;
+    drawer.SetAngle(0);
+  }
+  placement.Frame = text.Rect;
+  const TTextCellFrame& frame = *cell.CellFrame();
+  if (frame.AutoFrame())
+    placement.Frame = text.Text.isEmpty() ? TSquare{} : InflateSquare(control.DrawCellText(canvas, text, true), frame.AutoFrameMargin());
+  return placement;
+}
+
+void DrawCellFrame(TCanvas& canvas, const TBlockDrawer& drawer, const TTextCellFrame& frame, const TSquare& rect) {
+  TCanvasToolsSaver tools(canvas);
+  if (!frame.Transparent()) {
+    canvas.Brush()->SetColor(frame.Color());
+    canvas.Brush()->SetStyle(bsSolid);
+    canvas.SetPen(frame.Pen());
+    drawer.DrawRotRect(rect.Left, rect.Top, rect.Right, rect.Bottom);
+  }
+  canvas.SetBrush(frame.Brush());
+  canvas.SetPen(frame.Pen());
+  drawer.DrawRotRect(rect.Left, rect.Top, rect.Right, rect.Bottom);
+}
+
+void ClipToText(TCanvas& canvas, const TBlockDrawer& drawer, const TSquare& rect, double angle) {
+  TRegion region;
+  if (angle != 0) {
+    region = TRegion::FromPolygon({drawer.Rot(rect.Left, rect.Top), drawer.Rot(rect.Right, rect.Top),
+                                   drawer.Rot(rect.Right, rect.Bottom), drawer.Rot(rect.Left, rect.Bottom)});
+  } else {
+    region = TRegion::FromRect({Round(rect.Left), Round(rect.Top), Round(rect.Right), Round(rect.Bottom)});
+  }
+  if (canvas.ClipRegion()) region = canvas.ClipRegion()->Intersected(region);
+  canvas.SelectClipRegion(&region);
+}
+
+void DrawCellOnCanvas(TDiagramControl& control, TCanvas& canvas, const TTextCell& cell) {
+  const int transparency = cell.EffectiveTransparency();
+  if (transparency >= 100) return;
+  TBlockDrawer& drawer = *control.TempDrawer();
+  const TCellPlacement placement = PlaceCell(control, canvas, cell, drawer);
+  TOpacityScope opacity(canvas, transparency);
+  const TTextCellFrame& frame = *cell.CellFrame();
+  if (frame.Visible() && !IsZeroSquare(placement.Frame)) DrawCellFrame(canvas, drawer, frame, placement.Frame);
+  std::optional<TCanvasStateSaver> clipState;
+  if (cell.Clip()) {
+    clipState.emplace(canvas);
+    ClipToText(canvas, drawer, placement.Text.Rect, placement.Text.Angle);
+  }
+  control.DrawCellText(canvas, placement.Text, false);
+}
+
+// --- Grips --------------------------------------------------------------------------------
+
+struct TGripChoice {
+  THandleAppearance* Look = nullptr;
+  bool Shown = false;
+  bool Enabled = false;
+};
+
+TGripChoice ChooseGrip(const TDiagramControl& control, const TStretchHandle& handle) {
+  THandlesAppearance& looks = *control.HandlesAppearance();
+  switch (handle.Style()) {
+    case hsRotate: return {looks.Rotate(), control.CanRotate(), control.CanRotate()};
+    case hsRotCenter: return {looks.RotCenter(), control.CanRotate(), control.CanMoveRotCenter()};
+    case hsCustom: return {looks.Custom(), true, true};
+    case hsSize: break;
+  }
+  return {looks.Size(), true, control.CanResize()};
+}
+
+void DrawGripShape(TCanvas& canvas, THandleAppearanceStyle style, int x, int y, int s) {
+  switch (style) {
+    case hhRectangle: canvas.Rectangle(x - s, y - s, x + s + 1, y + s + 1); break;
+    case hhEllipse: canvas.Ellipse(x - s, y - s, x + s + 1, y + s + 1); break;
+    case hhDiamond: canvas.Polygon({{x, y - s}, {x + s, y}, {x, y + s}, {x - s, y}, {x, y - s}}); break;
+    case hhCrossedEllipse:
+      canvas.Ellipse(x - s, y - s, x + s + 1, y + s + 1);
+      Line(canvas, x, y - s + 2, x, y + s - 1);
+      Line(canvas, x - s + 2, y, x + s - 1, y);
+      break;
+    case hhRectangleX:
+      canvas.Rectangle(x - s, y - s, x + s + 1, y + s + 1);
+      canvas.Pen()->SetColor(clGreen);
+      Line(canvas, x - s, y - s, x + s, y + s);
+      Line(canvas, x + s, y - s, x - s, y + s);
+      break;
+    case hhEllipseX:
+      canvas.Ellipse(x - s, y - s, x + s + 1, y + s + 1);
+      canvas.Pen()->SetColor(clGreen);
+      Line(canvas, x - s + 1, y - s + 1, x + s - 1, y + s - 1);
+      Line(canvas, x + s - 1, y - s + 1, x - s + 1, y + s - 1);
+      break;
+  }
+}
+
+void DrawGripOnCanvas(TCanvas& canvas, const THandleAppearance& look, bool enabled, const TPoint& at) {
+  TCanvasToolsSaver tools(canvas);
+  canvas.SetBrush(enabled ? look.Brush() : look.DisabledBrush());
+  canvas.SetPen(enabled ? look.Pen() : look.DisabledPen());
+  DrawGripShape(canvas, look.Style(), at.X, at.Y, look.Size());
+}
+
+// --- Link point markers -------------------------------------------------------------------
+
+void DrawCollapseMarker(TCanvas& canvas, int x, int y, bool collapsed) {
+  UsePlainPen(canvas, clGray);
+  canvas.Brush()->SetColor(clWhite);
+  canvas.Brush()->SetStyle(bsSolid);
+  canvas.Rectangle(x - 4, y - 4, x + 5, y + 5);
+  UsePlainPen(canvas, clBlack);
+  Line(canvas, x - 2, y, x + 3, y);
+  if (collapsed) Line(canvas, x, y - 2, x, y + 3);
+}
+
+void DrawStyleMarker(TCanvas& canvas, TLinkPointStyle style, int x, int y) {
+  switch (style) {
+    case ptEllipse: canvas.Ellipse(x - 2, y - 2, x + 3, y + 3); break;
+    case ptRectangle: canvas.Rectangle(x - 2, y - 2, x + 3, y + 3); break;
+    case ptDiamond: canvas.Polygon({{x, y - 3}, {x + 3, y}, {x, y + 3}, {x - 3, y}}); break;
+    case ptCross:
+      Line(canvas, x - 2, y - 2, x + 3, y + 3);
+      Line(canvas, x + 2, y - 2, x - 3, y + 3);
+      break;
+    case ptNone:
+    case ptImplicit: break;
+  }
+}
+
+}  // namespace
+
+// --- TDiagramControl ------------------------------------------------------------------------
+
+void TDiagramControl::DrawCells(const TDiagramDrawInfo& info) {
+  TTextCell* editing = FDiagram ? FDiagram->EditingCell() : nullptr;
+  std::optional<TBrushStyle> brushStyle;
+  if (info.Canvas) {
+    brushStyle = info.Canvas->Brush()->Style();
+    info.Canvas->Brush()->SetStyle(bsClear);
+  }
+  try {
+    for (int i = 0; i < FTextCells->Count(); ++i) {
+      TTextCell* cell = FTextCells->Cell(i);
+      if (cell->Visible() && cell != editing) DrawCell(info, cell);
+    }
+  } catch (...) {
+    if (brushStyle) info.Canvas->Brush()->SetStyle(*brushStyle);
+    throw;
+  }
+  if (brushStyle) info.Canvas->Brush()->SetStyle(*brushStyle);
+}
+
+void TDiagramControl::DrawCell(const TDiagramDrawInfo& info, TTextCell* cell) {
+  if (!FDiagram || !cell || !info.Canvas) return;
+  TBlockDrawerStateGuard drawerState(*FTempDrawer);
+  DrawCellOnCanvas(*this, *info.Canvas, *cell);
+}
+
+TSquare TDiagramControl::DrawCellText(TCanvas& canvas, const TCellText& text, bool measureOnly) {
+  TCanvasToolsSaver tools(canvas);
+  if (text.Font) canvas.SetFont(text.Font);
+  canvas.Font()->SetOrientation(0);
+  if (FDiagram) {
+    double scale = FDiagram->ZoomRatio();
+    if (FDiagram->PaintStyle() == psPreview) scale *= FDiagram->PreviewTextScale();
+    canvas.Font()->SetHeight(ScaledFontHeight(*canvas.Font(), scale, canvas.Font()->PixelsPerInch()));
+  }
+  TCanvasMeasurer measurer(canvas);
+  const TCellTextLayout layout =
+      LayoutCellText(text.Text, text.Rect, text.Alignment, text.VertAlign, text.WordWrap, measurer);
+  if (measureOnly) return layout.Bounds;
+
+  TBlockDrawer turn;
+  if (text.Angle != 0) {
+    canvas.Font()->SetOrientation(TextEscapement(text.Angle));
+    turn.SetRotationType(rtRotationCenter);
+    turn.SetRotationCenter(text.Center);
+    turn.SetAngle(text.Angle);
+  }
+  for (const TCellTextLine& line : layout.Lines) {
+    const TPoint at = RoundPoint(turn.RotX(line.Origin));
+    canvas.TextOut(at.X, at.Y, line.Text);
+  }
+  return layout.Bounds;
+}
+
+void TDiagramControl::DrawHandles(const TDiagramDrawInfo& info) {
+  for (int i = 0; i < FHandles->Count(); ++i)
+    if (FHandles->Handle(i)->Visible()) DrawHandle(info, FHandles->Handle(i));
+}
+
+void TDiagramControl::DrawHandle(const TDiagramDrawInfo& info, TStretchHandle* handle) {
+  // An element without a diagram counts as the Visio style.
+  FHandlesAppearance->ResetForStyle(FDiagram ? FDiagram->HandlesStyle() : hsVisio, IsMember());
+  if (!FDiagram || !handle || !info.Canvas) return;
+  const TGripChoice grip = ChooseGrip(*this, *handle);
+  if (!grip.Shown || !grip.Look->Visible()) return;
+  const TPoint at = RoundPoint(FDiagram->ClientToCanvas(handle->DiagramPoint()));
+  DrawGripOnCanvas(*info.Canvas, *grip.Look, grip.Enabled, at);
+}
+
+void TDiagramControl::DrawLinkPoints(const TDiagramDrawInfo& info, TDgrPaintEngine* engine, bool collapseMarkersOnly) {
+  if (!FDiagram || FDiagram->PaintStyle() != psScreen || IsLine()) return;
+  if (!collapseMarkersOnly && !FDiagram->ShowLinkPoints()) return;
+  if (!info.Canvas) return;
+  TCanvas& canvas = *info.Canvas;
+  TCanvasToolsSaver tools(canvas);
+  for (int i = 0; i < FLinkPoints->Count(); ++i) {
+    TLinkPoint* point = FLinkPoints->Point(i);
+    const bool node = point->IsNode();
+    if (collapseMarkersOnly && !node) continue;
+    const TPoint at = RoundPoint(FDiagram->ClientToCanvas(LinkPointClientPoint(point)));
+    if (FDiagram->DrawLinkPointByHandler(&canvas, point, at)) continue;
+    if (!point->Visible()) continue;
+    if (node) {
+      DrawCollapseMarker(canvas, at.X, at.Y, point->Collapsed());
+      continue;
+    }
+    canvas.SetPen(FLinkPointPen.get());
+    canvas.SetBrush(FLinkPointBrush.get());
+    DrawStyleMarker(canvas, point->Style(), at.X, at.Y);
+  }
+}

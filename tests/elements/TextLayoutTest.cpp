@@ -1,0 +1,118 @@
+#include "elements/TextLayout.h"
+#include "platform/Graphics.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Every character is 10 pixels wide, every line 20 pixels high.
+class TFixedMeasurer : public ITextMeasurer {
+public:
+  double TextWidth(const QString& text) override { return 10.0 * text.size(); }
+  double LineHeight() override { return 20; }
+};
+
+struct WrapCase {
+  const char* paragraph;
+  double width;
+  QStringList expected;
+};
+
+TEST(WrapParagraph, BreaksAtSpacesThenInsideWords) {
+  const WrapCase cases[] = {
+      {"aaa bbb ccc", 70, {"aaa bbb", "ccc"}},
+      {"aaa bbb ccc", 69, {"aaa", "bbb", "ccc"}},
+      {"aaa bbb ccc", 110, {"aaa bbb ccc"}},
+      {"abcdefghij", 35, {"abc", "def", "ghi", "j"}},
+      {"abcdefghij klm", 35, {"abc", "def", "ghi", "j", "klm"}},
+      {"ab cd", 5, {"ab", "cd"}},  // not even one character fits: words stay whole
+      {"x", 0, {"x"}},
+      {"", 30, {""}},
+      {"a  b", 25, {"a ", "b"}},
+  };
+  TFixedMeasurer measurer;
+  for (const WrapCase& c : cases)
+    EXPECT_EQ(WrapParagraph(QString::fromLatin1(c.paragraph), c.width, measurer), c.expected)
+        << c.paragraph << " in " << c.width;
+}
+
+TEST(SplitParagraphs, SplitsAtEveryKindOfLineBreak) {
+  EXPECT_EQ(SplitParagraphs(QStringLiteral("a\r\nb\nc\rd")), (QStringList{"a", "b", "c", "d"}));
+  EXPECT_EQ(SplitParagraphs(QStringLiteral("a\n\nb")), (QStringList{"a", "", "b"}));
+  EXPECT_TRUE(SplitParagraphs(QString()).isEmpty());
+}
+
+struct PlacementCase {
+  TAlignment alignment;
+  TVertAlign vertAlign;
+  TDot first, second;
+  TSquare bounds;
+};
+
+TEST(LayoutCellText, PlacesLinesByAlignment) {
+  // Lines "ab" (20 wide) and "cde" (30 wide) in (0, 0, 100, 100).
+  const PlacementCase cases[] = {
+      {taLeftJustify, vaTop, {0, 0}, {0, 20}, {0, 0, 30, 40}},
+      {taRightJustify, vaTop, {81, 0}, {71, 20}, {71, 0, 101, 40}},
+      {taCenter, vaTop, {40, 0}, {35, 20}, {35, 0, 65, 40}},
+      {taLeftJustify, vaBottom, {0, 60}, {0, 80}, {0, 60, 30, 100}},
+      {taCenter, vaCenter, {40, 30}, {35, 50}, {35, 30, 65, 70}},
+  };
+  TFixedMeasurer measurer;
+  for (const PlacementCase& c : cases) {
+    const TCellTextLayout layout =
+        LayoutCellText(QStringLiteral("ab\ncde"), {0, 0, 100, 100}, c.alignment, c.vertAlign, true, measurer);
+    ASSERT_EQ(layout.Lines.size(), 2u);
+    EXPECT_EQ(layout.Lines[0].Origin, c.first) << c.alignment << " " << c.vertAlign;
+    EXPECT_EQ(layout.Lines[1].Origin, c.second) << c.alignment << " " << c.vertAlign;
+    EXPECT_EQ(layout.Bounds, c.bounds) << c.alignment << " " << c.vertAlign;
+  }
+}
+
+TEST(LayoutCellText, BottomAlignedTextThatDoesNotFitStartsAboveTheCell) {
+  TFixedMeasurer measurer;
+  const TCellTextLayout layout =
+      LayoutCellText(QStringLiteral("a\nb\nc"), {0, 10, 50, 40}, taLeftJustify, vaBottom, true, measurer);
+  ASSERT_EQ(layout.Lines.size(), 3u);
+  EXPECT_EQ(layout.Lines[0].Origin.Y, -20);
+  EXPECT_EQ(layout.Bounds.Bottom, 40);
+}
+
+TEST(LayoutCellText, WrapsOnlyWhenAsked) {
+  TFixedMeasurer measurer;
+  const QString text = QStringLiteral("aaa bbb ccc");
+  EXPECT_EQ(LayoutCellText(text, {0, 0, 50, 100}, taLeftJustify, vaTop, true, measurer).Lines.size(), 3u);
+  const TCellTextLayout unwrapped = LayoutCellText(text, {0, 0, 50, 100}, taLeftJustify, vaTop, false, measurer);
+  ASSERT_EQ(unwrapped.Lines.size(), 1u);
+  EXPECT_EQ(unwrapped.Bounds.Right, 110) << "an unwrapped line runs past the cell";
+}
+
+TEST(LayoutCellText, WithoutTextTheBoundsAreTheRectangle) {
+  TFixedMeasurer measurer;
+  const TCellTextLayout layout = LayoutCellText(QString(), {5, 6, 70, 80}, taCenter, vaCenter, true, measurer);
+  EXPECT_TRUE(layout.Lines.empty());
+  EXPECT_EQ(layout.Bounds, (TSquare{5, 6, 70, 80}));
+}
+
+TEST(TextEscapement, TurnsTheNegatedAngleIntoZeroToFullCircle) {
+  const std::pair<double, int> cases[] = {{30, 3300}, {-30, 300}, {90, 2700}, {360, 3600}, {450, 2700}, {0.05, 3600}};
+  for (const auto& [angle, escapement] : cases) EXPECT_EQ(TextEscapement(angle), escapement) << angle;
+}
+
+TEST(ScaledFontHeight, ScalesThePointSize) {
+  TFont font;
+  font.SetPixelsPerInch(96);
+  font.SetHeight(-11);  // 8 points at 96 dpi
+  EXPECT_EQ(ScaledFontHeight(font, 1, 96), -11) << "no zoom keeps the height as it is";
+  EXPECT_EQ(ScaledFontHeight(font, 2, 96), -21) << "16 points";
+  EXPECT_EQ(ScaledFontHeight(font, 0.5, 96), -5) << "4 points";
+}
+
+TEST(ScaledFontHeight, ASizeThatRoundsToZeroKeepsOnePixel) {
+  TFont font;
+  font.SetHeight(-11);
+  for (double scale : {0.05, 0.01, 0.0})
+    EXPECT_EQ(ScaledFontHeight(font, scale, 96), -1) << scale << ": must not fall back to the default size";
+}
+
+}  // namespace
