@@ -156,6 +156,9 @@ class TvxDiagram : public TDgrCustomControl, public TCustomDiagram {
   Q_PROPERTY(int WheelZoomMin READ WheelZoomMin WRITE SetWheelZoomMin)
   Q_PROPERTY(int WheelZoomMax READ WheelZoomMax WRITE SetWheelZoomMax)
   DGR_DEFAULT(PaintLinesFirst, false)
+  // Sub-objects that start unlike their type's declared defaults: the page lines' pen is
+  // dotted, so a solid one (the pen type's default) must still be written.
+  DGR_DEFAULT(PageLines.Pen.Style, psDot)
   // Window properties. The stored ones travel with saved diagrams; the others are written
   // only while the diagram is hosted by a form designer.
   Q_PROPERTY(DiagramEnums::TAlign Align READ Align WRITE SetAlign)
