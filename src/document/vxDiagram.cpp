@@ -2,6 +2,7 @@
 #include "document/SelectionBlock.h"
 #include "document/UndoStack.h"
 #include "elements/LinkPoints.h"
+#include "platform/Canvas.h"
 #include "platform/ColorMaps.h"
 #include "platform/Exceptions.h"
 #include "streaming/ComponentStream.h"
@@ -601,12 +602,8 @@ void TvxDiagram::Loaded() {
 // --- Window ---------------------------------------------------------------------------------
 
 void TvxDiagram::Paint() {
-  FPainting = true;
-  QImage& image = BackingImage();
-  image.fill(ColorToQColor(FColor));
-  if (OnBeforePaint) OnBeforePaint(this, nullptr);
-  if (OnAfterPaint) OnAfterPaint(this, nullptr);
-  FPainting = false;
+  TCanvas canvas(&BackingImage());
+  PaintTo(&canvas, psScreen, {0, 0});
 }
 
 QColor TvxDiagram::FlatBorderColor() const { return ColorToQColor(FBorderColor); }

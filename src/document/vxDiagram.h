@@ -261,6 +261,21 @@ public:
   void SetPrintConv(double x, double y) { FPrintConvX = static_cast<float>(x); FPrintConvY = static_cast<float>(y); }
   void SetAdjustRatio(double x, double y) { FAdjustRatioX = x; FAdjustRatioY = y; }
 
+  // --- Painting -------------------------------------------------------------------------
+  // One pass onto canvas with the given style and offset; the style is psScreen again
+  // afterwards, also when drawing fails. area: the device rectangle painted (empty: the
+  // canvas's whole device).
+  void PaintTo(TCanvas* canvas, TPaintStyle style, const TDot& offset, const TRect& area = {});
+  // The area of the running pass and the part of it elements must touch to be drawn.
+  TRect PaintRect() const;
+  TSquare VisibleArea() const;
+  // A picture of the screen taken when a drag starts; passes blit it while it is in use.
+  void BuildCache();
+  void DropCache() { FUseCache = false; }
+  bool UsingCache() const { return FUseCache; }
+  // Elements actually drawn by the last pass (culling diagnostics).
+  int LastPaintedCount() const { return FLastPaintedCount; }
+
   // --- Units ----------------------------------------------------------------------------
   int ScreenPixelsPerInch() const;
   double ClientToInches(double x) const { return x / ScreenPixelsPerInch(); }
@@ -587,6 +602,13 @@ private:
   void DiagramFontChanged();
   void SettingsChanged() { Redraw(); }
   void FireDesignEvent(TDiagramEventType type);
+  virtual void PaintDiagram(TCanvas* canvas);
+  void PaintStaticPicture(TCanvas* canvas);
+  void SetEngineTransform(TDgrPaintEngine* engine);
+  void DrawTopElements(TCanvas* canvas, TDgrPaintEngine* engine, bool cursorSet,
+                       const std::function<bool(const TDiagramControl*)>& test);
+  void DrawElement(TCanvas* canvas, TDgrPaintEngine* engine, TDiagramControl* control, bool cursorSet);
+  void DrawElementHandles(TCanvas* canvas, TDiagramControl* control);
   void SetZoomRatio(double ratio);
   void CenterOn(const TSquare& rect);
   // Moves every element that is not a group member by (dx, dy) client units, inside the
@@ -646,6 +668,11 @@ private:
   double FAdjustRatioX = 1;
   double FAdjustRatioY = 1;
   bool FExtentPending = false;
+  TRect FPaintArea;
+  bool FUseCache = false;
+  bool FDoingCache = false;
+  QImage FCacheImage;
+  int FLastPaintedCount = 0;
   bool FUpdatingBars = false;
   TColor FBorderColor = clGray;
   TMouseWheelMode FMouseWheelMode = mwOff;

@@ -14,3 +14,6 @@ struct TDgrCommand {
 
 // ConvertCommand.cpp
 int RunConvertCommand(const QStringList& args, QTextStream& out, QTextStream& err);
+
+// RenderCommand.cpp
+int RunRenderCommand(const QStringList& args, QTextStream& out, QTextStream& err);

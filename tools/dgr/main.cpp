@@ -1,7 +1,7 @@
 // dgr: the headless command-line tool of the diagram system.
 #include "Commands.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QTextStream>
 #include <cstdio>
 #include <iterator>
@@ -11,6 +11,7 @@ namespace {
 // Add new sub-commands here (declared in their own source files).
 const TDgrCommand kCommands[] = {
     {"convert", "convert IN OUT [--to-text|--to-binary]", "Converts an object stream between its binary and text forms ('-' is stdin/stdout)", RunConvertCommand},
+    {"render", "render IN.dgr OUT.png [--zoom N] [--engine gdi|gdiplus]", "Renders a diagram file into a PNG image, headless", RunRenderCommand},
     {nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -27,7 +28,9 @@ void PrintHelp(QTextStream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  // Headless by design: diagrams are widgets, and rendering needs fonts but no display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
   QTextStream out(stdout);
   QTextStream err(stderr);
   QStringList args = app.arguments().mid(1);
