@@ -183,7 +183,9 @@ void TvxDiagram::PaintDiagram(TCanvas* canvas) {
   FLastPaintedCount = 0;
   std::unique_ptr<TDgrPaintEngine> engine;
   if (PathDrawingMode() && IsGraphicLibAvailable(FGraphicLib)) {
-    engine = CreatePaintEngine(FGraphicLib, canvas, PaintRect());
+    // The engine sizes its surface from the device rectangle: for preview and print the
+    // paper in client units would cover only part of a printer page.
+    engine = CreatePaintEngine(FGraphicLib, canvas, FPaintArea);
     if (engine) {
       engine->SetSmoothMode(FSmoothMode);
       engine->SetTextRenderingMode(FTextRenderingMode);
