@@ -7,6 +7,7 @@
 #include "geometry/BlockShapes.h"
 #include "platform/Canvas.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -154,7 +155,6 @@ void TCustomDiagramBlock::DrawHandles(const TDiagramDrawInfo& info) {
     drawer.DrawRotRect(r.Left, r.Top, r.Right, r.Bottom);
     TStretchHandle* rotate = Handles()->RotateHandle();
     if (CanRotate() && !inMultiSelection && rotate) {
-      canvas.Pen()->SetStyle(psSolid);
       const TDot from = ToCanvas(RotationCenterPoint());
       const TDot to = ToCanvas(HandleClientPoint(rotate));
       canvas.MoveTo(Round(from.X), Round(from.Y));
@@ -204,6 +204,16 @@ const TDotArray& TCustomDiagramBlock::SurroundPoints() const {
     GetSurroundPoints(FOutline);
     FOutlinePoints.resize(FOutline.size());
     for (size_t i = 0; i < FOutline.size(); ++i) FOutlinePoints[i] = DotToPoint(FOutline[i]);
+    FOutlineBox = {};
+    if (!FOutlinePoints.empty()) {
+      FOutlineBox = {FOutlinePoints[0].X, FOutlinePoints[0].Y, FOutlinePoints[0].X, FOutlinePoints[0].Y};
+      for (const TPoint& p : FOutlinePoints) {
+        FOutlineBox.Left = std::min(FOutlineBox.Left, p.X);
+        FOutlineBox.Top = std::min(FOutlineBox.Top, p.Y);
+        FOutlineBox.Right = std::max(FOutlineBox.Right, p.X);
+        FOutlineBox.Bottom = std::max(FOutlineBox.Bottom, p.Y);
+      }
+    }
     FOutlinePath.reset();
     if (TDgrBlockDrawer* drawer = ActiveDgrDrawer()) FOutlinePath = SurroundPathOf(*drawer);
     FOutlineKey = key;
@@ -252,7 +262,13 @@ const TDgrGraphicsPath* TCustomDiagramBlock::SurroundPathCached() const {
 bool TCustomDiagramBlock::PointInControl(const TPoint& pos) {
   TPointArray scratch;
   const TPointArray& polygon = HitPolygon(scratch);
-  if (polygon.size() >= 3) return PixelInPolygon(polygon, pos.X, pos.Y);
+  if (polygon.size() >= 3) {
+    // A pixel whose centre lies outside the polygon's bounds cannot be inside it.
+    if (&polygon == &FOutlinePoints && (pos.X < FOutlineBox.Left || pos.X >= FOutlineBox.Right ||
+                                        pos.Y < FOutlineBox.Top || pos.Y >= FOutlineBox.Bottom))
+      return false;
+    return PixelInPolygon(polygon, pos.X, pos.Y);
+  }
   if (const TDgrGraphicsPath* path = SurroundPathCached()) return path->IsVisible(pos.X, pos.Y);
   return false;
 }

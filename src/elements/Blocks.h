@@ -314,6 +314,8 @@ private:
   mutable bool FOutlineValid = false;
   mutable TDotArray FOutline;
   mutable TPointArray FOutlinePoints;
+  // The pixels the outline polygon can cover: left, top inclusive; right, bottom exclusive.
+  mutable TRect FOutlineBox;
   mutable std::unique_ptr<TDgrGraphicsPath> FOutlinePath;
 };
 

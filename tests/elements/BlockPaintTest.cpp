@@ -282,6 +282,23 @@ TEST_P(PaintFixture, PaintingRestoresTheCanvasPenAndBrush) {
   EXPECT_TRUE(canvas.WorldTransform().isIdentity());
 }
 
+TEST_P(PaintFixture, ShadowTransparencyCombinesWithTheBlocksInPathMode) {
+  block->SetBoundsRect({40, 40, 140, 100});
+  block->SetTransparent(true);
+  block->SetTransparency(50);
+  block->Shadow()->SetVisible(true);
+  block->Shadow()->SetColor(clBlue);
+  block->Shadow()->SetTransparency(50);
+  block->Shadow()->SetHOffset(20);
+  block->Shadow()->SetVOffset(20);
+  const QImage& painted = Paint();
+  const TDot shadowOnly = Local(45, 40);
+  if (GetParam() == TMode::Path)
+    EXPECT_TRUE(PixelIs(painted, shadowOnly, RGBColor(191, 191, 255), 3)) << "100 - 50 * 50 / 100 = 75";
+  else
+    EXPECT_TRUE(PixelIs(painted, shadowOnly, clBlue)) << "plain mode draws the shadow opaque";
+}
+
 INSTANTIATE_TEST_SUITE_P(BothModes, PaintFixture, ::testing::Values(TMode::Raster, TMode::Path), ModeName);
 
 // --- Plain-mode details -------------------------------------------------------------------
@@ -344,6 +361,76 @@ TEST_F(RasterPaintFixture, DragOutlineInvertsAndErasesItself) {
   }
   EXPECT_EQ(image, before) << "drawing it again removes it";
   EXPECT_EQ(block->BoundsRect(), (TSquare{40, 40, 140, 100}));
+}
+
+TEST_F(RasterPaintFixture, DrawBlockInCanvasPaintsIntoTheGivenRectangle) {
+  block->SetColor(clYellow);
+  block->SetBoundsRect({100, 100, 150, 150});
+  {
+    QPainter painter(&image);
+    TCanvas canvas(&painter);
+    block->DrawBlockInCanvas(&canvas, {10, 10, 60, 40});
+  }
+  EXPECT_TRUE(PixelIs(image, {35, 25}, clYellow));
+  EXPECT_TRUE(PixelIs(image, {10, 25}, clBlack)) << "the outline";
+  EXPECT_TRUE(PixelIs(image, {125, 125}, clWhite)) << "not at the block's own place";
+}
+
+struct VisioFrameFixture : RasterPaintFixture {
+  VisioFrameFixture() {
+    diagram->SetHandlesStyle(hsVisio);
+    block->SetDiagram(nullptr);
+    block->SetDiagram(diagram);
+    block->SetBoundsRect({40, 60, 140, 120});
+  }
+  void PaintHandles() {
+    QPainter painter(&image);
+    TCanvas canvas(&painter);
+    TDiagramDrawInfo info;
+    info.Canvas = &canvas;
+    block->DrawHandles(info);
+  }
+  // How many pixels of the colour lie on the canvas row y between x1 and x2 (or column).
+  int CountRow(int y, int x1, int x2, TColor color) const {
+    int n = 0;
+    for (int x = x1; x <= x2; ++x) n += PixelIs(image, {double(x), double(y)}, color, 0) ? 1 : 0;
+    return n;
+  }
+  int CountColumn(int x, int y1, int y2, TColor color) const {
+    int n = 0;
+    for (int y = y1; y <= y2; ++y) n += PixelIs(image, {double(x), double(y)}, color, 0) ? 1 : 0;
+    return n;
+  }
+};
+
+TEST_F(VisioFrameFixture, SelectedBlockShowsADottedFrameAndTheRotationLine) {
+  PaintHandles();
+  EXPECT_EQ(CountRow(Round(diagram->ClientToCanvas(TDot{0, 60}).Y), 50, 80, clLime), 0) << "only when selected";
+  block->SetSelected(true);
+  PaintHandles();
+  const TDot topLeft = diagram->ClientToCanvas(TDot{40, 60});
+  const int top = Round(topLeft.Y), left = Round(topLeft.X);
+  const int onTop = CountRow(top, left + 10, left + 40, clLime);
+  EXPECT_GT(onTop, 5);
+  EXPECT_LT(onTop, 31) << "dotted";
+  const TDot centre = diagram->ClientToCanvas(block->RotationCenterPoint());
+  EXPECT_GT(CountColumn(Round(centre.X), top - 20, top - 4, clLime), 3) << "the line up to the rotation handle";
+}
+
+TEST_F(VisioFrameFixture, MultiSelectionFramesAreSolidAndFuchsia) {
+  diagram->SetSelectionMode(slmGroup);
+  auto* second = Create<TDiagramBlock>(&form);
+  second->SetDiagram(diagram);
+  second->SetBoundsRect({200, 200, 240, 240});
+  block->SetSelected(true);
+  second->SetSelected(true);
+  PaintHandles();
+  const TDot topLeft = diagram->ClientToCanvas(TDot{40, 60});
+  const int top = Round(topLeft.Y), left = Round(topLeft.X);
+  EXPECT_EQ(CountRow(top, left + 10, left + 40, clFuchsia), 31) << "solid";
+  EXPECT_EQ(CountRow(top, left + 10, left + 40, clLime), 0);
+  const TDot centre = diagram->ClientToCanvas(block->RotationCenterPoint());
+  EXPECT_EQ(CountColumn(Round(centre.X), top - 20, top - 4, clFuchsia), 0) << "no rotation line";
 }
 
 // --- Hit testing --------------------------------------------------------------------------
