@@ -9,6 +9,7 @@
 #include "elements/StretchHandles.h"
 #include "elements/TextCells.h"
 #include "elements/TextLayout.h"
+#include "drawing/Gradient.h"
 #include "geometry/BlockDrawer.h"
 #include "platform/Canvas.h"
 #include "platform/Graphics.h"
@@ -99,6 +100,50 @@ void Line(TCanvas& canvas, int x1, int y1, int x2, int y2) {
   canvas.LineTo(x2, y2);
 }
 
+// The engine canvas's drawing state (transform, clip) for a scope.
+class TDgrDrawingStateScope {
+public:
+  explicit TDgrDrawingStateScope(TDgrCanvas& canvas) : FCanvas(canvas) { FCanvas.SaveDrawingState(); }
+  ~TDgrDrawingStateScope() { FCanvas.RestoreDrawingState(); }
+  TDgrDrawingStateScope(const TDgrDrawingStateScope&) = delete;
+  TDgrDrawingStateScope& operator=(const TDgrDrawingStateScope&) = delete;
+
+private:
+  TDgrCanvas& FCanvas;
+};
+
+// Binds an engine drawer to a paint engine for a scope.
+class TPaintEngineBinding {
+public:
+  TPaintEngineBinding(TDgrBlockDrawer& drawer, TDgrPaintEngine* engine) : FDrawer(drawer) {
+    FDrawer.SetPaintEngine(engine);
+  }
+  ~TPaintEngineBinding() { FDrawer.SetPaintEngine(nullptr); }
+  TPaintEngineBinding(const TPaintEngineBinding&) = delete;
+  TPaintEngineBinding& operator=(const TPaintEngineBinding&) = delete;
+
+private:
+  TDgrBlockDrawer& FDrawer;
+};
+
+// Engine pens and brushes taken from platform ones, faded by a transparency. Hidden pens
+// and brushes stay hidden; hatches keep their invisible background.
+void UseEnginePen(TDgrCanvas& canvas, const TPen* pen, int transparency) {
+  canvas.Pen()->Assign(pen);
+  if (transparency > 0 && canvas.Pen()->Transparency() < 100) canvas.Pen()->SetTransparency(transparency);
+}
+
+void UseEngineBrush(TDgrCanvas& canvas, const TBrush* brush, int transparency) {
+  canvas.Brush()->Assign(brush);
+  if (transparency > 0 && canvas.Brush()->BrushMode() == bmSolid) canvas.Brush()->SetTransparency(transparency);
+}
+
+void UseEnginePlainPen(TDgrCanvas& canvas, TColor color) {
+  TPen pen;
+  pen.SetColor(color);
+  UseEnginePen(canvas, &pen, 0);
+}
+
 // --- Text cells -------------------------------------------------------------------------
 
 // Where and how a cell's text goes, in canvas pixels. The drawer is the element's scratch
@@ -183,6 +228,58 @@ void DrawCellOnCanvas(TDiagramControl& control, TCanvas& canvas, const TTextCell
   control.DrawCellText(canvas, placement.Text, false);
 }
 
+// The same steps on an engine canvas, in client units: the paint engine maps them.
+void DrawCellWithEngine(TDiagramControl& control, TDgrCanvas& canvas, const TTextCell& cell) {
+  const int transparency = cell.EffectiveTransparency();
+  if (transparency >= 100) return;
+  const TSquare rect = cell.DiagramRect();
+  const TSquare around = control.IsBlock() ? control.ControlRect() : rect;
+  const TDot center = CenterOf(around);
+  double angle = cell.Angle();
+  TSquare textRect = rect;
+  if (!cell.RotateFont()) {
+    TBlockDrawer& drawer = *control.TempDrawer();
+    drawer.SetRotationType(rtRotationCenter);
+    drawer.SetRotationCenter(center);
+    drawer.SetAngle(angle);
+    textRect = drawer.RotByCenter(rect);
+    angle = 0;
+  }
+  const TTextCellFrame& frame = *cell.CellFrame();
+  const int margin = frame.AutoFrameMargin();
+  // The text keeps the margin inside its rectangle, so an automatic frame hugs the drawn text.
+  const TSquare drawRect = margin > 0 ? InflateSquare(textRect, -margin) : textRect;
+  const QString text = cell.Text();
+  const TVertAlign vertAlign = static_cast<TVertAlign>(cell.VertAlign());
+  const bool rightToLeft = control.Diagram()->IsRightToLeft();
+
+  TDgrDrawingStateScope state(canvas);
+  TDgrCanvasStyleSaver style(canvas);
+  if (angle != 0) canvas.RotateTransform(angle, center);
+  TSquare frameRect = textRect;
+  if (frame.AutoFrame()) {
+    frameRect = text.isEmpty() ? TSquare{}
+                               : InflateSquare(canvas.StringBounds(text, *cell.Font(), drawRect, cell.Alignment(),
+                                                                   vertAlign, cell.WordWrap(), rightToLeft),
+                                               margin);
+  }
+  if (frame.Visible() && !IsZeroSquare(frameRect)) {
+    if (!frame.Transparent()) {
+      TBrush fill;
+      fill.SetColor(frame.Color());
+      UseEngineBrush(canvas, &fill, transparency);
+      UseEnginePen(canvas, frame.Pen(), transparency);
+      canvas.Rectangle(frameRect.Left, frameRect.Top, frameRect.Right, frameRect.Bottom);
+    }
+    UseEngineBrush(canvas, frame.Brush(), transparency);
+    UseEnginePen(canvas, frame.Pen(), transparency);
+    canvas.Rectangle(frameRect.Left, frameRect.Top, frameRect.Right, frameRect.Bottom);
+  }
+  if (cell.Clip()) canvas.SetClip(textRect);
+  canvas.DrawString(text, *cell.Font(), drawRect, cell.Alignment(), vertAlign, cell.WordWrap(), rightToLeft,
+                    transparency);
+}
+
 // --- Grips --------------------------------------------------------------------------------
 
 struct TGripChoice {
@@ -234,6 +331,41 @@ void DrawGripOnCanvas(TCanvas& canvas, const THandleAppearance& look, bool enabl
   DrawGripShape(canvas, look.Style(), at.X, at.Y, look.Size());
 }
 
+// Grips through an engine canvas, in canvas pixels; boxes run from x - s to x + s.
+void DrawGripShape(TDgrCanvas& canvas, THandleAppearanceStyle style, double x, double y, double s) {
+  switch (style) {
+    case hhRectangle: canvas.Rectangle(x - s, y - s, x + s, y + s); break;
+    case hhEllipse: canvas.Ellipse(x - s, y - s, x + s, y + s); break;
+    case hhDiamond: canvas.Polygon({{x, y - s}, {x + s, y}, {x, y + s}, {x - s, y}}); break;
+    case hhCrossedEllipse:
+      canvas.Ellipse(x - s, y - s, x + s, y + s);
+      canvas.DrawLine(x, y - s + 2, x, y + s - 2);
+      canvas.DrawLine(x - s + 2, y, x + s - 2, y);
+      break;
+    case hhRectangleX:
+      canvas.Rectangle(x - s, y - s, x + s, y + s);
+      canvas.Pen()->SetColor(clGreen);
+      canvas.DrawLine(x - s, y - s, x + s, y + s);
+      canvas.DrawLine(x + s, y - s, x - s, y + s);
+      break;
+    case hhEllipseX:
+      canvas.Ellipse(x - s, y - s, x + s, y + s);
+      canvas.Pen()->SetColor(clGreen);
+      canvas.DrawLine(x - s + 1, y - s + 1, x + s - 1, y + s - 1);
+      canvas.DrawLine(x + s - 1, y - s + 1, x - s + 1, y + s - 1);
+      break;
+  }
+}
+
+void DrawGripWithEngine(TDgrCanvas& canvas, const THandleAppearance& look, bool enabled, const TPoint& at) {
+  TDgrDrawingStateScope state(canvas);
+  TDgrCanvasStyleSaver style(canvas);
+  canvas.ResetTransform();
+  UseEngineBrush(canvas, enabled ? look.Brush() : look.DisabledBrush(), 0);
+  UseEnginePen(canvas, enabled ? look.Pen() : look.DisabledPen(), 0);
+  DrawGripShape(canvas, look.Style(), at.X, at.Y, look.Size());
+}
+
 // --- Link point markers -------------------------------------------------------------------
 
 void DrawCollapseMarker(TCanvas& canvas, int x, int y, bool collapsed) {
@@ -260,6 +392,55 @@ void DrawStyleMarker(TCanvas& canvas, TLinkPointStyle style, int x, int y) {
   }
 }
 
+// Markers through an engine canvas, in canvas pixels.
+void DrawCollapseMarker(TDgrCanvas& canvas, double x, double y, bool collapsed) {
+  UseEnginePlainPen(canvas, clGray);
+  TBrush white;
+  white.SetColor(clWhite);
+  UseEngineBrush(canvas, &white, 0);
+  canvas.Rectangle(x - 4, y - 4, x + 4, y + 4);
+  UseEnginePlainPen(canvas, clBlack);
+  canvas.DrawLine(x - 2, y, x + 2, y);
+  if (collapsed) canvas.DrawLine(x, y - 2, x, y + 2);
+}
+
+void DrawStyleMarker(TDgrCanvas& canvas, TLinkPointStyle style, double x, double y) {
+  switch (style) {
+    case ptEllipse: canvas.Ellipse(x - 2, y - 2, x + 2, y + 2); break;
+    case ptRectangle: canvas.Rectangle(x - 2, y - 2, x + 2, y + 2); break;
+    case ptDiamond: canvas.Polygon({{x, y - 3}, {x + 3, y}, {x, y + 3}, {x - 3, y}}); break;
+    case ptCross:
+      canvas.DrawLine(x - 2, y - 2, x + 2, y + 2);
+      canvas.DrawLine(x + 2, y - 2, x - 2, y + 2);
+      break;
+    case ptNone:
+    case ptImplicit: break;
+  }
+}
+
+// A link point's marker: the collapse marker of a node, else the owner's marker style in
+// the owner's link point pen and brush.
+void DrawMarker(TCanvas& canvas, const TDiagramControl& owner, const TLinkPoint& point, bool node, const TPoint& at) {
+  if (node) {
+    DrawCollapseMarker(canvas, at.X, at.Y, point.Collapsed());
+    return;
+  }
+  canvas.SetPen(owner.LinkPointPen());
+  canvas.SetBrush(owner.LinkPointBrush());
+  DrawStyleMarker(canvas, point.Style(), at.X, at.Y);
+}
+
+void DrawMarker(TDgrCanvas& canvas, const TDiagramControl& owner, const TLinkPoint& point, bool node,
+                const TPoint& at) {
+  if (node) {
+    DrawCollapseMarker(canvas, at.X, at.Y, point.Collapsed());
+    return;
+  }
+  UseEnginePen(canvas, owner.LinkPointPen(), 0);
+  UseEngineBrush(canvas, owner.LinkPointBrush(), 0);
+  DrawStyleMarker(canvas, point.Style(), at.X, at.Y);
+}
+
 }  // namespace
 
 // --- TDiagramControl ------------------------------------------------------------------------
@@ -284,9 +465,10 @@ void TDiagramControl::DrawCells(const TDiagramDrawInfo& info) {
 }
 
 void TDiagramControl::DrawCell(const TDiagramDrawInfo& info, TTextCell* cell) {
-  if (!FDiagram || !cell || !info.Canvas) return;
+  if (!FDiagram || !cell) return;
   TBlockDrawerStateGuard drawerState(*FTempDrawer);
-  DrawCellOnCanvas(*this, *info.Canvas, *cell);
+  if (info.DgrDrawer) DrawCellWithEngine(*this, *info.DgrDrawer->Canvas(), *cell);
+  else if (info.Canvas) DrawCellOnCanvas(*this, *info.Canvas, *cell);
 }
 
 TSquare TDiagramControl::DrawCellText(TCanvas& canvas, const TCellText& text, bool measureOnly) {
@@ -325,32 +507,39 @@ void TDiagramControl::DrawHandles(const TDiagramDrawInfo& info) {
 void TDiagramControl::DrawHandle(const TDiagramDrawInfo& info, TStretchHandle* handle) {
   // An element without a diagram counts as the Visio style.
   FHandlesAppearance->ResetForStyle(FDiagram ? FDiagram->HandlesStyle() : hsVisio, IsMember());
-  if (!FDiagram || !handle || !info.Canvas) return;
+  if (!FDiagram || !handle) return;
   const TGripChoice grip = ChooseGrip(*this, *handle);
   if (!grip.Shown || !grip.Look->Visible()) return;
   const TPoint at = RoundPoint(FDiagram->ClientToCanvas(handle->DiagramPoint()));
-  DrawGripOnCanvas(*info.Canvas, *grip.Look, grip.Enabled, at);
+  if (info.DgrDrawer) DrawGripWithEngine(*info.DgrDrawer->Canvas(), *grip.Look, grip.Enabled, at);
+  else if (info.Canvas) DrawGripOnCanvas(*info.Canvas, *grip.Look, grip.Enabled, at);
 }
 
 void TDiagramControl::DrawLinkPoints(const TDiagramDrawInfo& info, TDgrPaintEngine* engine, bool collapseMarkersOnly) {
   if (!FDiagram || FDiagram->PaintStyle() != psScreen || IsLine()) return;
   if (!collapseMarkersOnly && !FDiagram->ShowLinkPoints()) return;
-  if (!info.Canvas) return;
-  TCanvas& canvas = *info.Canvas;
-  TCanvasToolsSaver tools(canvas);
+  TDgrBlockDrawer* drawer = engine ? FDgrDrawer.get() : nullptr;
+  if (!drawer && !info.Canvas) return;
+  std::optional<TPaintEngineBinding> binding;
+  std::optional<TDgrDrawingStateScope> engineState;
+  std::optional<TDgrCanvasStyleSaver> engineStyle;
+  std::optional<TCanvasToolsSaver> rasterTools;
+  if (drawer) {
+    binding.emplace(*drawer, engine);
+    engineState.emplace(*drawer->Canvas());
+    engineStyle.emplace(*drawer->Canvas());
+    drawer->Canvas()->ResetTransform();
+  } else {
+    rasterTools.emplace(*info.Canvas);
+  }
   for (int i = 0; i < FLinkPoints->Count(); ++i) {
     TLinkPoint* point = FLinkPoints->Point(i);
     const bool node = point->IsNode();
     if (collapseMarkersOnly && !node) continue;
     const TPoint at = RoundPoint(FDiagram->ClientToCanvas(LinkPointClientPoint(point)));
-    if (FDiagram->DrawLinkPointByHandler(&canvas, point, at)) continue;
+    if (FDiagram->DrawLinkPointByHandler(info.Canvas, point, at)) continue;
     if (!point->Visible()) continue;
-    if (node) {
-      DrawCollapseMarker(canvas, at.X, at.Y, point->Collapsed());
-      continue;
-    }
-    canvas.SetPen(FLinkPointPen.get());
-    canvas.SetBrush(FLinkPointBrush.get());
-    DrawStyleMarker(canvas, point->Style(), at.X, at.Y);
+    if (drawer) DrawMarker(*drawer->Canvas(), *this, *point, node, at);
+    else DrawMarker(*info.Canvas, *this, *point, node, at);
   }
 }

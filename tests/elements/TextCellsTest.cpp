@@ -325,6 +325,7 @@ TEST_F(CellDrawing, TheFontGrowsWithTheZoom) {
 }
 
 TEST_F(CellDrawing, ATinyZoomDoesNotFallBackToTheDefaultSize) {
+  block->Font()->SetHeight(-8);  // 8 points on the image: 0.4 points at 5 %
   cell->SetText(QStringLiteral("Hg"));
   cell->SetWordWrap(false);
   diagram->SetZoom(5);
