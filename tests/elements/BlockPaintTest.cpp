@@ -376,6 +376,33 @@ TEST_F(RasterPaintFixture, DrawBlockInCanvasPaintsIntoTheGivenRectangle) {
   EXPECT_TRUE(PixelIs(image, {125, 125}, clWhite)) << "not at the block's own place";
 }
 
+TEST_F(RasterPaintFixture, ClippedTextIsCutAtTheEllipse) {
+  block->SetBoundsRect({40, 40, 200, 140});
+  block->SetShape(ElementEnums::bsEllipse);
+  block->SetTransparent(true);
+  block->Pen()->SetStyle(psClear);
+  block->Font()->SetName(QStringLiteral("DejaVu Sans"));
+  block->Font()->SetHeight(-40);
+  block->SetWordWrap(false);
+  block->DefaultTextCell()->SetText(QString(12, QChar(0x2588)) + u'\n' + QString(12, QChar(0x2588)) + u'\n' +
+                                    QString(12, QChar(0x2588)));
+  // Pixels of the bounds well outside the ellipse (beyond 1.15 of its radii).
+  const auto inkOutsideEllipse = [&](const QImage& painted) {
+    int ink = 0;
+    for (int y = 40; y < 140; ++y)
+      for (int x = 40; x < 200; ++x) {
+        const TDot c = diagram->ClientToCanvas(TDot{double(x), double(y)});
+        const double u = (x - 120) / 80.0, v = (y - 90) / 50.0;
+        if (u * u + v * v > 1.15 * 1.15 && painted.pixelColor(Round(c.X), Round(c.Y)) != QColor(Qt::white)) ++ink;
+      }
+    return ink;
+  };
+  EXPECT_GT(inkOutsideEllipse(Paint()), 100) << "the text overflows the ellipse";
+  image.fill(Qt::white);
+  block->SetClipText(true);
+  EXPECT_EQ(inkOutsideEllipse(Paint()), 0) << "clipped to the outline";
+}
+
 struct VisioFrameFixture : RasterPaintFixture {
   VisioFrameFixture() {
     diagram->SetHandlesStyle(hsVisio);
