@@ -1,6 +1,7 @@
 // Handle layout, client positions of handles and link points, and the drawing of the
 // handle frame of the Visio handle style.
 
+#include "elements/BlockPaintGuards.h"
 #include "elements/Blocks.h"
 #include "elements/CustomDiagram.h"
 #include "elements/StretchHandles.h"
@@ -21,26 +22,6 @@ struct THandleLayout {
   TDot Position;
   TCursor Cursor;
   THandleStyle Style;
-};
-
-// Pen and brush of a canvas, put back when the scope ends.
-class TPenBrushSaver {
-public:
-  explicit TPenBrushSaver(TCanvas& canvas) : FCanvas(canvas) {
-    FPen.Assign(canvas.Pen());
-    FBrush.Assign(canvas.Brush());
-  }
-  ~TPenBrushSaver() {
-    FCanvas.SetPen(&FPen);
-    FCanvas.SetBrush(&FBrush);
-  }
-  TPenBrushSaver(const TPenBrushSaver&) = delete;
-  TPenBrushSaver& operator=(const TPenBrushSaver&) = delete;
-
-private:
-  TCanvas& FCanvas;
-  TPen FPen;
-  TBrush FBrush;
 };
 
 }  // namespace

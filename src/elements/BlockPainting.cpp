@@ -1,6 +1,7 @@
 // Painting of blocks: the layers of the body, pictures, the outline clip, text cells and
 // the drag outline.
 
+#include "elements/BlockPaintGuards.h"
 #include "elements/Blocks.h"
 #include "elements/CustomDiagram.h"
 #include "geometry/BlockShapes.h"
@@ -8,43 +9,6 @@
 
 #include <cmath>
 #include <optional>
-
-namespace {
-
-// Pen and brush of a canvas, put back when the scope ends (also when an exception passes).
-class TPenBrushSaver {
-public:
-  explicit TPenBrushSaver(TCanvas& canvas) : FCanvas(canvas) {
-    FPen.Assign(canvas.Pen());
-    FBrush.Assign(canvas.Brush());
-  }
-  ~TPenBrushSaver() {
-    FCanvas.SetPen(&FPen);
-    FCanvas.SetBrush(&FBrush);
-  }
-  TPenBrushSaver(const TPenBrushSaver&) = delete;
-  TPenBrushSaver& operator=(const TPenBrushSaver&) = delete;
-
-private:
-  TCanvas& FCanvas;
-  TPen FPen;
-  TBrush FBrush;
-};
-
-// Clips a canvas to a region (within any clip it already has) for a scope.
-class TRegionClip {
-public:
-  TRegionClip(TCanvas& canvas, const TRegion& region) : FSaver(canvas) {
-    const std::optional<TRegion>& current = canvas.ClipRegion();
-    const TRegion clip = current ? current->Intersected(region) : region;
-    canvas.SelectClipRegion(&clip);
-  }
-
-private:
-  TCanvasStateSaver FSaver;
-};
-
-}  // namespace
 
 // --- Drawer set-up ----------------------------------------------------------------------
 
