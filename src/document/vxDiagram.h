@@ -389,6 +389,7 @@ public:
     return accept;
   }
   void EditedCellChanged(TTextCell* cell) override {}
+  double PreviewTextScale() const override { return FPrintConvY; }
 
   // --- Selection brackets -------------------------------------------------------------
   void BeginUpdateSel();

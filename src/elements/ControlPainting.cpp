@@ -467,7 +467,8 @@ void TDiagramControl::DrawCells(const TDiagramDrawInfo& info) {
 void TDiagramControl::DrawCell(const TDiagramDrawInfo& info, TTextCell* cell) {
   if (!FDiagram || !cell) return;
   TBlockDrawerStateGuard drawerState(*FTempDrawer);
-  if (info.DgrDrawer) DrawCellWithEngine(*this, *info.DgrDrawer->Canvas(), *cell);
+  // An element that keeps an engine drawer while its engine is the raster one does not use it.
+  if (info.DgrDrawer && EffectiveGraphicLib() != dglGDI) DrawCellWithEngine(*this, *info.DgrDrawer->Canvas(), *cell);
   else if (info.Canvas) DrawCellOnCanvas(*this, *info.Canvas, *cell);
 }
 
@@ -511,8 +512,10 @@ void TDiagramControl::DrawHandle(const TDiagramDrawInfo& info, TStretchHandle* h
   const TGripChoice grip = ChooseGrip(*this, *handle);
   if (!grip.Shown || !grip.Look->Visible()) return;
   const TPoint at = RoundPoint(FDiagram->ClientToCanvas(handle->DiagramPoint()));
-  if (info.DgrDrawer) DrawGripWithEngine(*info.DgrDrawer->Canvas(), *grip.Look, grip.Enabled, at);
-  else if (info.Canvas) DrawGripOnCanvas(*info.Canvas, *grip.Look, grip.Enabled, at);
+  // Grips are pixel work: the raster canvas when there is one (the paint pass draws them
+  // after the engine is done), else the engine drawer, which must be bound to an engine.
+  if (info.Canvas) DrawGripOnCanvas(*info.Canvas, *grip.Look, grip.Enabled, at);
+  else if (info.DgrDrawer) DrawGripWithEngine(*info.DgrDrawer->Canvas(), *grip.Look, grip.Enabled, at);
 }
 
 void TDiagramControl::DrawLinkPoints(const TDiagramDrawInfo& info, TDgrPaintEngine* engine, bool collapseMarkersOnly) {
