@@ -13,44 +13,77 @@ QStringList SplitParagraphs(const QString& text) {
 
 namespace {
 
-// The longest prefix of line that fits width (by binary search: widths grow with length).
-qsizetype FittingPrefix(const QString& line, double width, ITextMeasurer& measurer) {
-  qsizetype low = 0;
-  qsizetype high = line.size();
-  while (low < high) {
-    const qsizetype mid = (low + high + 1) / 2;
-    if (measurer.TextWidth(line.left(mid)) <= width) low = mid;
-    else high = mid - 1;
+// The largest index i in 0..count-1 for which fits(i) holds, or -1 when fits(0) does not.
+// fits must hold for every index below one for which it holds (widths grow with the
+// prefix), so the search gallops forward and then halves: a line costs measurements of
+// about its own length, however long the paragraph is.
+template <class Fits>
+qsizetype LargestFitting(qsizetype count, const Fits& fits) {
+  if (count <= 0 || !fits(0)) return -1;
+  qsizetype good = 0;
+  qsizetype bad = count;
+  for (qsizetype step = 1; good + step < count; step *= 2) {
+    if (!fits(good + step)) {
+      bad = good + step;
+      break;
+    }
+    good += step;
   }
-  return low;
-}
-
-QString JoinRest(const QString& piece, const QString& rest) {
-  return rest.isEmpty() ? piece : piece + QLatin1Char(' ') + rest;
+  while (bad - good > 1) {
+    const qsizetype mid = good + (bad - good) / 2;
+    if (fits(mid)) good = mid;
+    else bad = mid;
+  }
+  return good;
 }
 
 }  // namespace
 
+// Cutting a too wide line at its last space until it fits gives the longest prefix ending
+// at a space that fits; when even the first word does not fit it is cut inside, or kept
+// whole when not even its first character fits. Pieces that move on keep the paragraph's
+// own text between them, so lines are taken from the paragraph by position.
 QStringList WrapParagraph(const QString& paragraph, double width, ITextMeasurer& measurer) {
+  std::vector<qsizetype> spaces;
+  for (qsizetype i = 0; i < paragraph.size(); ++i)
+    if (paragraph[i] == QLatin1Char(' ')) spaces.push_back(i);
+  const qsizetype end = paragraph.size();
   QStringList lines;
-  QString line = paragraph;
+  qsizetype start = 0;
   for (;;) {
-    QString rest;
-    while (measurer.TextWidth(line) > width) {
-      const qsizetype space = line.lastIndexOf(QLatin1Char(' '));
-      if (space >= 0) {
-        rest = JoinRest(line.mid(space + 1), rest);
-        line.truncate(space);
+    const auto firstSpace = std::lower_bound(spaces.begin(), spaces.end(), start);
+    const qsizetype spaceCount = spaces.end() - firstSpace;
+    // Candidate line ends: the spaces from start on, then the end of the paragraph.
+    const auto lineEnd = [&](qsizetype i) { return i < spaceCount ? firstSpace[i] : end; };
+    const auto fitsUpTo = [&](qsizetype stop) { return measurer.TextWidth(paragraph.mid(start, stop - start)) <= width; };
+    if (spaceCount > 0) {
+      const qsizetype best = LargestFitting(spaceCount + 1, [&](qsizetype i) { return fitsUpTo(lineEnd(i)); });
+      if (best == spaceCount) {
+        lines << paragraph.mid(start);
+        return lines;
+      }
+      if (best >= 0) {
+        lines << paragraph.mid(start, lineEnd(best) - start);
+        start = lineEnd(best) + 1;
+        if (start >= end) return lines;
         continue;
       }
-      const qsizetype fits = FittingPrefix(line, width, measurer);
-      if (fits == 0) break;  // not even one character fits: the word stays whole
-      rest = JoinRest(line.mid(fits), rest);
-      line.truncate(fits);
     }
-    lines << line;
-    if (rest.isEmpty()) return lines;
-    line = rest;
+    // The first word does not fit, or it is all that is left: the longest prefix that fits.
+    const qsizetype wordEnd = lineEnd(0);
+    const qsizetype prefix = 1 + LargestFitting(wordEnd - start, [&](qsizetype i) { return fitsUpTo(start + i + 1); });
+    if (spaceCount == 0 && prefix == end - start) {
+      lines << paragraph.mid(start);
+      return lines;
+    }
+    if (prefix == 0) {
+      lines << paragraph.mid(start, wordEnd - start);  // not even one character fits
+      start = wordEnd + 1;
+      if (start >= end) return lines;
+      continue;
+    }
+    lines << paragraph.mid(start, prefix);
+    start += prefix;
   }
 }
 

@@ -29,11 +29,41 @@ TEST(WrapParagraph, BreaksAtSpacesThenInsideWords) {
       {"x", 0, {"x"}},
       {"", 30, {""}},
       {"a  b", 25, {"a ", "b"}},
+      {"abc ", 30, {"abc"}},
+      {" abc", 35, {"", "abc"}},
+      {"aa bbbbbbbb cc", 45, {"aa", "bbbb", "bbbb", "cc"}},
   };
   TFixedMeasurer measurer;
   for (const WrapCase& c : cases)
     EXPECT_EQ(WrapParagraph(QString::fromLatin1(c.paragraph), c.width, measurer), c.expected)
         << c.paragraph << " in " << c.width;
+}
+
+// Counts the characters it measures.
+class TCountingMeasurer : public TFixedMeasurer {
+public:
+  double TextWidth(const QString& text) override {
+    Measured += text.size();
+    return TFixedMeasurer::TextWidth(text);
+  }
+  qsizetype Measured = 0;
+};
+
+TEST(WrapParagraph, ALongParagraphCostsMeasurementsOfAboutItsLength) {
+  const QString words = QStringList(2000, QStringLiteral("abcd")).join(QLatin1Char(' '));
+  TCountingMeasurer measurer;
+  const QStringList lines = WrapParagraph(words, 95, measurer);
+  ASSERT_EQ(lines.size(), 1000);
+  EXPECT_EQ(lines.front(), "abcd abcd");
+  EXPECT_EQ(lines.back(), "abcd abcd");
+  EXPECT_LT(measurer.Measured, 10 * words.size()) << "cutting word by word would measure millions";
+
+  const QString word(9999, QLatin1Char('x'));
+  measurer.Measured = 0;
+  const QStringList pieces = WrapParagraph(word, 35, measurer);
+  ASSERT_EQ(pieces.size(), 3333);
+  EXPECT_EQ(pieces.back(), "xxx");
+  EXPECT_LT(measurer.Measured, 10 * word.size());
 }
 
 TEST(SplitParagraphs, SplitsAtEveryKindOfLineBreak) {
