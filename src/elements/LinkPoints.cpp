@@ -17,9 +17,17 @@ TLinkPoint::TLinkPoint(TCollection* collection) : TCollectionItem(collection) {
 
 TLinkPoint::~TLinkPoint() {
   SetAnchor(nullptr);
+  ReleaseAnchoreds();
+}
+
+void TLinkPoint::ReleaseAnchoreds() {
   // Points anchored here must not keep an index that now points elsewhere or nowhere.
   const std::vector<TLinkPoint*> anchoreds = FAnchoreds;
   for (TLinkPoint* other : anchoreds) other->AnchorChanged(acRemoval);
+}
+
+void TLinkPoint::RenumberAnchoreds(int index) {
+  for (TLinkPoint* other : FAnchoreds) other->FAnchorIndex = index;
 }
 
 TDiagramControl* TLinkPoint::DControl() const {
@@ -232,8 +240,27 @@ TLinkPoint* TLinkPoints::Add(double orX, double orY, TAnchorOrientation orientat
   return point;
 }
 
-void TLinkPoints::Update(TCollectionItem*) {
+void TLinkPoints::Update(TCollectionItem* item) {
+  if (!item) RenumberAll();
   if (FDControl) FDControl->Redraw();
+}
+
+void TLinkPoints::Notify(TCollectionItem* item, TCollectionNotification action) {
+  TCollection::Notify(item, action);
+  if (action == TCollectionNotification::Added) {
+    RenumberAll();
+    return;
+  }
+  // Leaving while still at its index, so the points anchored here find it; the points
+  // after it move one place down.
+  auto* point = static_cast<TLinkPoint*>(item);
+  point->ReleaseAnchoreds();
+  const int index = IndexOf(point);
+  for (int i = index + 1; index >= 0 && i < Count(); ++i) Point(i)->RenumberAnchoreds(i - 1);
+}
+
+void TLinkPoints::RenumberAll() {
+  for (int i = 0; i < Count(); ++i) Point(i)->RenumberAnchoreds(i);
 }
 
 // --- Linking rules and searches ------------------------------------------------------------

@@ -88,6 +88,11 @@ public:
   void Assign(const TPersistent* source) override;
 
 private:
+  friend class TLinkPoints;
+  // The point moved to index in its collection: the points anchored here follow it.
+  void RenumberAnchoreds(int index);
+  // Every point anchored here lets go (the point is about to go away).
+  void ReleaseAnchoreds();
   // The elements behind this point; false when the walk reaches the point's own element.
   bool CollectBranch(std::vector<TDiagramControl*>& branch) const;
   void LeaveAnchorLink();
@@ -122,9 +127,12 @@ public:
   using TCollection::Add;
 
 protected:
+  // Anchored points keep their indexes in step with the order of the points.
   void Update(TCollectionItem* item) override;
+  void Notify(TCollectionItem* item, TCollectionNotification action) override;
 
 private:
+  void RenumberAll();
   TDiagramControl* FDControl;
 };
 
