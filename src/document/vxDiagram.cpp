@@ -1,5 +1,7 @@
 #include "document/vxDiagram.h"
+#include "elements/Blocks.h"
 #include "document/SelectionBlock.h"
+#include "document/StreamDiagram.h"
 #include "document/UndoStack.h"
 #include "elements/LinkPoints.h"
 #include "platform/Canvas.h"
@@ -51,6 +53,7 @@ void TvxDiagram::AfterConstruction() {
   ResetView();
   FSelBlock.reset(Create<TSelectionBlock>(static_cast<TCustomDiagram*>(this)));
   FSelBlock->SetVisible(false);
+  ClearUndoStack();
 }
 
 void TvxDiagram::BeforeDestruction() { TDgrCustomControl::BeforeDestruction(); }
@@ -527,6 +530,8 @@ void TvxDiagram::SetBorderColor(TColor value) {
 void TvxDiagram::SetHandlesStyle(TDiagramHandlesStyle value) {
   if (value == FHandlesStyle) return;
   FHandlesStyle = value;
+  for (TDiagramControl* control : FBlocks)
+    if (auto* block = dynamic_cast<TCustomDiagramBlock*>(control)) block->UpdateBlockHandles();
   Redraw();
 }
 
@@ -555,7 +560,7 @@ void TvxDiagram::SetCustomGroupBlockClass(const QMetaObject* value) {
   }
 }
 
-const QMetaObject* TvxDiagram::StreamDiagramClass() const { return &TvxDiagram::staticMetaObject; }
+const QMetaObject* TvxDiagram::StreamDiagramClass() const { return &TStreamDiagram::staticMetaObject; }
 
 void TvxDiagram::SetColor(TColor value) {
   FColor = value;
@@ -588,7 +593,8 @@ void TvxDiagram::DiagramFontChanged() {
 void TvxDiagram::GetChildren(const std::function<void(QObject*)>& proc, QObject* root) {
   // Elements are children of the stream only for files, undo, clipboard and designers.
   if (!FInternalStreaming && !FClipboardStreaming && !IsDesigning()) return;
-  for (TDiagramControl* control : FDControls) proc(control);
+  for (TDiagramControl* control : FDControls)
+    if (!FClipboardStreaming || control->Name().startsWith(FClipPrefix)) proc(control);
 }
 
 void TvxDiagram::Loaded() {
@@ -597,6 +603,7 @@ void TvxDiagram::Loaded() {
   if (FPageSettings->PaperWidth() == 0 || FPageSettings->PaperHeight() == 0) FPageSettings->ResetToDefaultPaper();
   for (TDiagramControl* control : FDControls)
     if (control->Name().isEmpty()) control->SetName(FindCompName(control, QString()));
+  if (!IsInternalUpdating()) ClearUndoStack();
 }
 
 // --- Window ---------------------------------------------------------------------------------

@@ -23,6 +23,7 @@
 class TSelectionBlock;
 class TDiagramUndoStack;
 class TCanvas;
+class QIODevice;
 
 namespace DiagramEnums {
 Q_NAMESPACE
@@ -539,6 +540,56 @@ public:
   bool ClipboardStreaming() const { return FClipboardStreaming; }
   void SetClipboardStreaming(bool value) { FClipboardStreaming = value; }
 
+  // --- Undo history, diagram files and clipboard ---------------------------------------------
+  // (vxDiagramUndo.cpp, vxDiagramFiles.cpp, vxDiagramClipboard.cpp)
+  // Snapshot of the whole diagram labelled with the operation that produced it; the redo
+  // tail is dropped and only the newest ten snapshots are kept.
+  void PushUndoStack(const QString& actionName);
+  // Forgets the history and keeps one unlabelled snapshot of the present state.
+  void ClearUndoStack();
+  void Undo();
+  void Redo();
+  QString NextUndoAction() const;
+  QString NextRedoAction() const;
+  // The diagram as root object with its elements as children, binary or text form.
+  virtual void SaveToStream(QIODevice& stream, bool textFormat);
+  // Replaces the diagram by the stream's content. When reading fails the diagram keeps
+  // what it held before and the error reaches the caller.
+  virtual void LoadFromStream(QIODevice& stream, bool textFormat);
+  QByteArray SaveToBytes(bool textFormat);
+  void LoadFromBytes(const QByteArray& data, bool textFormat);
+  // Diagram files are always text. Saving replaces the file only when everything was
+  // written; a failed load leaves the open diagram as it was.
+  void SaveToFile(const QString& fileName);
+  void LoadFromFile(const QString& fileName);
+  // Reads a binary stream onto the diagram with the owner lookup installed.
+  void ReadFromStream(const QByteArray& binary);
+  QString GetAsText();
+  // Adds the elements of a diagram text; the diagram keeps its own settings.
+  void MergeFromText(const QString& text);
+  // The text form of one element (a group with its members), as the clipboard holds it.
+  QString GetControlAsText(TDiagramControl* control);
+  void CopyToClipboard();
+  void CutToClipboard();
+  void PasteFromClipboard();
+  bool CanCopy() const;
+  bool CanPaste() const;
+  // The private clipboard format (a MIME type made from the registered name).
+  static QString ClipboardFormat();
+  // Name the owner carries while the diagram writes or reads itself.
+  static QString StreamOwnerName() { return QStringLiteral("__DSOwner___"); }
+
+private:
+  void ReplaceFromUndoItem(int index);
+  void MarkForClipboard(TDiagramControl* control);
+  void UnmarkClipboardNames();
+  QString CopyMarkedAsText();
+  std::vector<TDiagramControl*> RenamePastedElements();
+  void PlacePastedElements(const std::vector<TDiagramControl*>& pasted);
+  bool NameTakenForPaste(const TDiagramControl* control, const QString& name) const;
+  QString FreeNameLike(const TDiagramControl* control, const QString& taken) const;
+
+public:
   // --- Events -----------------------------------------------------------------------------
   TDControlEvent OnInsertDControl;
   TDControlEvent OnInsertBlock;

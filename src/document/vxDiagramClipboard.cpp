@@ -1,0 +1,272 @@
+// Copy, cut and paste of TvxDiagram elements through the system clipboard.
+//
+// Copied elements travel as the diagram's text form in the plain-text entry, beside an
+// entry of the diagram's private format that marks the text as ours. While copying, the
+// copied elements carry a name prefix that selects them for writing; pasted elements
+// arrive with that prefix and are renamed to free names.
+#include "document/StreamDiagram.h"
+#include "document/vxDiagram.h"
+#include "platform/Component.h"
+#include "streaming/ObjectText.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <memory>
+
+namespace {
+
+const QString kFormatName = QStringLiteral("Quillane");
+
+QClipboard* Clipboard() { return QApplication::clipboard(); }
+
+bool ClipboardHasPrivateFormat() {
+  const QMimeData* data = Clipboard()->mimeData();
+  return data && data->hasFormat(TvxDiagram::ClipboardFormat());
+}
+
+bool IsInGroup(const TDiagramControl* control, const TDiagramControl* group) {
+  for (const TDiagramControl* g = control->GroupBlock(); g; g = g->GroupBlock())
+    if (g == group) return true;
+  return false;
+}
+
+// The copy of Block1 becomes Block2: the taken name without its counter is the base.
+QString BaseOf(const QString& name) {
+  qsizetype end = name.size();
+  while (end > 0 && name[end - 1].isDigit()) --end;
+  return name.left(end);
+}
+
+class TScopedFlag {
+public:
+  explicit TScopedFlag(bool& flag) : FFlag(flag) { FFlag = true; }
+  ~TScopedFlag() { FFlag = false; }
+  TScopedFlag(const TScopedFlag&) = delete;
+  TScopedFlag& operator=(const TScopedFlag&) = delete;
+
+private:
+  bool& FFlag;
+};
+
+}  // namespace
+
+QString TvxDiagram::ClipboardFormat() { return QStringLiteral("application/x-") + kFormatName.toLower(); }
+
+// --- Copy ------------------------------------------------------------------------------------
+
+void TvxDiagram::MarkForClipboard(TDiagramControl* control) {
+  control->SetName(FClipPrefix + control->Name());
+  if (!control->IsGroup()) return;
+  for (TDiagramControl* member : FDControls)
+    if (IsInGroup(member, control)) member->SetName(FClipPrefix + member->Name());
+}
+
+void TvxDiagram::UnmarkClipboardNames() {
+  if (FClipPrefix.isEmpty()) return;
+  for (TDiagramControl* control : FDControls)
+    if (control->Name().startsWith(FClipPrefix)) control->SetName(control->Name().mid(FClipPrefix.size()));
+}
+
+QString TvxDiagram::CopyMarkedAsText() {
+  // Names are given back whatever happens, so a failed copy leaves no prefixed names.
+  struct TUnmark {
+    TvxDiagram* Diagram;
+    ~TUnmark() {
+      try {
+        Diagram->UnmarkClipboardNames();
+      } catch (...) {
+      }
+    }
+  } unmark{this};
+  TScopedFlag clipboardStreaming(FClipboardStreaming);
+  return GetAsText();
+}
+
+QString TvxDiagram::GetControlAsText(TDiagramControl* control) {
+  if (!control) return {};
+  try {
+    UnmarkClipboardNames();
+    MarkForClipboard(control);
+  } catch (...) {
+    UnmarkClipboardNames();
+    throw;
+  }
+  return CopyMarkedAsText();
+}
+
+void TvxDiagram::CopyToClipboard() {
+  const std::vector<TDiagramControl*> selected = FSelecteds;
+  try {
+    // Names that already carry the prefix would be copied unselected; they lose it first.
+    UnmarkClipboardNames();
+    for (TDiagramControl* control : selected)
+      if (!control->AsMember() && control->CanCopyToClipboard()) MarkForClipboard(control);
+  } catch (...) {
+    UnmarkClipboardNames();
+    throw;
+  }
+  const QString text = CopyMarkedAsText();
+  auto data = std::make_unique<QMimeData>();
+  data->setData(ClipboardFormat(), QByteArray(1, '\0'));
+  data->setText(text);
+  Clipboard()->setMimeData(data.release());
+}
+
+void TvxDiagram::CutToClipboard() {
+  CopyToClipboard();
+  if (FDesignMode == ddmNonEditable) return;
+  const std::vector<TDiagramControl*> selected = FSelecteds;
+  std::vector<QPointer<TDiagramControl>> doomed;
+  for (TDiagramControl* control : selected)
+    if (!control->Restrictions().testFlag(crNoDelete) && !control->Restrictions().testFlag(crNoClipboard) &&
+        (!control->LayerObj() || control->LayerObj()->Editable()))
+      doomed.emplace_back(control);
+  if (!doomed.empty()) {
+    BeginUpdate();
+    try {
+      for (const QPointer<TDiagramControl>& control : doomed)
+        if (control) Free(control.data());
+    } catch (...) {
+      EndUpdate();
+      throw;
+    }
+    EndUpdate();
+    Modified();
+    PushUndoStack(QStringLiteral("delete"));
+  }
+  Redraw();
+}
+
+// --- Paste -----------------------------------------------------------------------------------
+
+bool TvxDiagram::NameTakenForPaste(const TDiagramControl* control, const QString& name) const {
+  if (name.isEmpty()) return true;  // a name that is all prefix cannot be kept
+  QObject* childOwner = Owner();
+  if (childOwner) {
+    QObject* found = FindOwnedComponent(childOwner, name);
+    if (found && found != control) return true;
+  }
+  for (const TDiagramControl* other : FDControls)
+    if (other != control && other->Name().compare(name, Qt::CaseInsensitive) == 0) return true;
+  return false;
+}
+
+QString TvxDiagram::FreeNameLike(const TDiagramControl* control, const QString& taken) const {
+  return FindCompName(control, BaseOf(taken));
+}
+
+std::vector<TDiagramControl*> TvxDiagram::RenamePastedElements() {
+  std::vector<TDiagramControl*> pasted;
+  if (FClipPrefix.isEmpty()) return pasted;
+  const std::vector<TDiagramControl*> controls = FDControls;
+  for (TDiagramControl* control : controls) {
+    if (!control->Name().startsWith(FClipPrefix)) continue;
+    const QString wanted = control->Name().mid(FClipPrefix.size());
+    // Free the prefixed name first so it does not count against the new one.
+    control->SetName(QString());
+    control->SetName(NameTakenForPaste(control, wanted) ? FreeNameLike(control, wanted) : wanted);
+    pasted.push_back(control);
+  }
+  return pasted;
+}
+
+void TvxDiagram::PlacePastedElements(const std::vector<TDiagramControl*>& pasted) {
+  auto occupiedByOther = [this](const TDiagramControl* block) {
+    const TSquare rect = block->ControlRect();
+    for (const TDiagramControl* other : FBlocks) {
+      if (other == block || !other->IsVisible() || other->IsMember()) continue;
+      const TSquare r = other->ControlRect();
+      if (r.Left == rect.Left && r.Top == rect.Top) return true;
+    }
+    return false;
+  };
+  BeginUpdateSel();
+  try {
+    for (TDiagramControl* control : std::vector<TDiagramControl*>(FSelecteds)) control->SetSelected(false);
+    for (TDiagramControl* control : pasted) {
+      if (control->IsMember()) continue;
+      control->SetSelected(true);
+      if (!control->IsBlock()) continue;
+      // Bounded: a diagram has finitely many blocks, so some offset is free.
+      for (size_t step = 0; step <= FBlocks.size() && occupiedByOther(control); ++step) control->MoveBy(20, 20);
+    }
+  } catch (...) {
+    EndUpdateSel();
+    throw;
+  }
+  EndUpdateSel();
+}
+
+void TvxDiagram::PasteFromClipboard() {
+  if (FDesignMode == ddmNonEditable) return;
+  if (ClipboardHasPrivateFormat()) {
+    const QString text = Clipboard()->text();
+    if (!text.isEmpty()) MergeFromText(text);
+  }
+  auto announceSelected = [this] {
+    for (TDiagramControl* control : std::vector<TDiagramControl*>(FSelecteds)) {
+      control->NotifyAnchoreds(acPosition);
+      if (OnInsertDControl) OnInsertDControl(this, control);
+      if (control->IsLine() && OnInsertLink) OnInsertLink(this, control);
+      if (control->IsBlock() && OnInsertBlock) OnInsertBlock(this, control);
+    }
+  };
+  try {
+    const std::vector<TDiagramControl*> pasted = RenamePastedElements();
+    PlacePastedElements(pasted);
+    RecalcExtent();
+  } catch (...) {
+    announceSelected();
+    throw;
+  }
+  announceSelected();
+  Modified();
+  PushUndoStack(QStringLiteral("paste"));
+}
+
+void TvxDiagram::MergeFromText(const QString& text) {
+  const QByteArray binary = ObjectTextToBinary(text.toUtf8());
+  BeginInternalUpdate();
+  TvxDiagram* holder = nullptr;
+  try {
+    const TRegisteredClass* entry = FindClass(QString::fromLatin1(StreamDiagramClass()->className()));
+    QObject* made = entry ? entry->Factory(Owner()) : nullptr;
+    holder = qobject_cast<TvxDiagram*>(made);
+    if (!holder) {
+      if (made) Free(made);
+      holder = Create<TStreamDiagram>(parentWidget());
+    }
+    holder->Assign(this);
+    holder->ClearDControls();
+    try {
+      const QString ownName = Name();
+      setObjectName(QString());
+      try {
+        ReadFromStream(binary);
+      } catch (...) {
+        setObjectName(ownName);
+        throw;
+      }
+      setObjectName(ownName);
+    } catch (...) {
+      Assign(holder);  // the diagram's own settings come back also when reading failed
+      throw;
+    }
+    Assign(holder);
+  } catch (...) {
+    if (holder) Free(holder);
+    EndInternalUpdate();
+    throw;
+  }
+  Free(holder);
+  EndInternalUpdate();
+  for (TDiagramControl* control : std::vector<TDiagramControl*>(FDControls)) control->ResolvePendingLayerName();
+}
+
+bool TvxDiagram::CanCopy() const { return !FSelecteds.empty() && FMouseState == msBrowsing; }
+
+bool TvxDiagram::CanPaste() const {
+  if (FDesignMode == ddmNonEditable) return false;
+  return FMouseState == msBrowsing && ClipboardHasPrivateFormat();
+}

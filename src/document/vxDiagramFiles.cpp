@@ -1,0 +1,124 @@
+// TvxDiagram in the object stream: diagram files, streams and the names around them.
+#include "document/vxDiagram.h"
+#include "platform/Exceptions.h"
+#include "streaming/ComponentStream.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+// Restores an object's name when the scope ends, also when an error passes through.
+class TNameGuard {
+public:
+  TNameGuard(QObject* object, const QString& temporaryName) : FObject(object) {
+    if (!FObject) return;
+    FSaved = FObject->objectName();
+    FObject->setObjectName(temporaryName);
+  }
+  ~TNameGuard() {
+    if (FObject) FObject->setObjectName(FSaved);
+  }
+  TNameGuard(const TNameGuard&) = delete;
+  TNameGuard& operator=(const TNameGuard&) = delete;
+
+private:
+  QObject* FObject;
+  QString FSaved;
+};
+
+class TFlagGuard {
+public:
+  explicit TFlagGuard(bool& flag) : FFlag(flag), FSaved(flag) { FFlag = true; }
+  ~TFlagGuard() { FFlag = FSaved; }
+  TFlagGuard(const TFlagGuard&) = delete;
+  TFlagGuard& operator=(const TFlagGuard&) = delete;
+
+private:
+  bool& FFlag;
+  bool FSaved;
+};
+
+QByteArray ReadAll(QIODevice& stream) {
+  const QByteArray data = stream.readAll();
+  return data;
+}
+
+void WriteAll(QIODevice& stream, const QByteArray& data) {
+  if (stream.write(data) != data.size()) throw EWriteError(QStringLiteral("Stream write error"));
+}
+
+}  // namespace
+
+QByteArray TvxDiagram::SaveToBytes(bool textFormat) {
+  TFlagGuard streaming(FInternalStreaming);
+  TNameGuard ownName(this, QString());
+  // References to the owner's components are written against one fixed owner name.
+  TNameGuard ownerName(IsDesigning() ? nullptr : Owner(), StreamOwnerName());
+  TComponentStreamOptions options;
+  options.LookupRoot = Owner();
+  const QByteArray binary = WriteComponent(this, options);
+  return textFormat ? ObjectBinaryToText(binary) : binary;
+}
+
+void TvxDiagram::SaveToStream(QIODevice& stream, bool textFormat) { WriteAll(stream, SaveToBytes(textFormat)); }
+
+void TvxDiagram::ReadFromStream(const QByteArray& binary) {
+  TNameGuard ownerName(Owner(), StreamOwnerName());
+  TComponentStreamOptions options;
+  options.LookupRoot = Owner();
+  ReadComponent(binary, this, options);
+}
+
+void TvxDiagram::LoadFromBytes(const QByteArray& data, bool textFormat) {
+  // Converting first means a malformed text never touches the diagram.
+  const QByteArray binary = textFormat ? ObjectTextToBinary(data) : data;
+  // The present content is kept aside so a stream that fails half-way can be undone.
+  const QByteArray previous = SaveToBytes(false);
+  BeginInternalUpdate();
+  try {
+    {
+      TNameGuard ownName(this, QString());
+      Clear();
+      try {
+        ReadFromStream(binary);
+      } catch (...) {
+        ClearComponentState(csLoading);
+        Clear();
+        ReadFromStream(previous);
+        throw;
+      }
+    }
+  } catch (...) {
+    EndInternalUpdate();
+    throw;
+  }
+  EndInternalUpdate();
+}
+
+void TvxDiagram::LoadFromStream(QIODevice& stream, bool textFormat) { LoadFromBytes(ReadAll(stream), textFormat); }
+
+void TvxDiagram::SaveToFile(const QString& fileName) {
+  const QByteArray text = SaveToBytes(true);
+  QSaveFile file(fileName);
+  if (!file.open(QIODevice::WriteOnly))
+    throw EFilerError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()));
+  if (file.write(text) != text.size()) {
+    file.cancelWriting();
+    throw EWriteError(QStringLiteral("Stream write error"));
+  }
+  if (!file.commit()) throw EWriteError(QStringLiteral("Stream write error"));
+}
+
+void TvxDiagram::LoadFromFile(const QString& fileName) {
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly))
+    throw EFilerError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
+  const QByteArray text = file.readAll();
+  file.close();
+  LoadFromBytes(text, true);
+  ClearUndoStack();
+}
+
+QString TvxDiagram::GetAsText() { return QString::fromUtf8(SaveToBytes(true)); }
