@@ -17,3 +17,6 @@ int RunConvertCommand(const QStringList& args, QTextStream& out, QTextStream& er
 
 // RenderCommand.cpp
 int RunRenderCommand(const QStringList& args, QTextStream& out, QTextStream& err);
+
+// GenerateCommand.cpp
+int RunGenerateCommand(const QStringList& args, QTextStream& out, QTextStream& err);

@@ -12,6 +12,7 @@ namespace {
 const TDgrCommand kCommands[] = {
     {"convert", "convert IN OUT [--to-text|--to-binary]", "Converts an object stream between its binary and text forms ('-' is stdin/stdout)", RunConvertCommand},
     {"render", "render IN.dgr OUT.png [--zoom N] [--engine gdi|gdiplus]", "Renders a diagram file into a PNG image, headless", RunRenderCommand},
+    {"generate", "generate --blocks N --lines M [--seed S] OUT.dgr", "Writes a synthetic diagram file; the same seed gives the same file", RunGenerateCommand},
     {nullptr, nullptr, nullptr, nullptr},
 };
 
