@@ -62,6 +62,12 @@ public:
   virtual bool AcceptAnchor(TLinkPoint* link, TLinkPoint* anchor) = 0;
   // The cell edited in place changed its font or alignment: the editor follows.
   virtual void EditedCellChanged(TTextCell* cell) = 0;
+  // Side lines keep their inner segments where they were when their ends move.
+  virtual bool FixedSideLines() const = 0;
+  // Side lines draw hops where they cross side lines painted before them.
+  virtual bool ShowCrossIndicators() const = 0;
+  // Inside an internal update lines do not re-route.
+  virtual bool IsInternalUpdating() const = 0;
 
   // Selection: the element's flag changed; the diagram keeps its list and fires its events.
   virtual void ControlSelectionChanged(TDiagramControl* control, bool selected) = 0;
