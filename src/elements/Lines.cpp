@@ -1,4 +1,5 @@
 #include "elements/Lines.h"
+#include "elements/LineJoin.h"
 #include "elements/CustomDiagram.h"
 #include "elements/LinkPoints.h"
 #include "elements/SideLineRouter.h"
@@ -585,6 +586,7 @@ void RegisterLineClasses() {
     RegisterClass<TDiagramSideLine>();
     RegisterClass<TDiagramArc>();
     RegisterClass<TDiagramBezier>();
+    RegisterClass<TDiagramLineJoin>();
     return true;
   }();
   (void)registered;
