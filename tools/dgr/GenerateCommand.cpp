@@ -129,6 +129,11 @@ std::vector<TDiagramBlock*> AddBlocks(TvxDiagram* diagram, QWidget& owner, int c
     block->SetHeight(50 + random.Below(20));
     StyleBlock(block, random, i);
     if (layers > 0) block->SetLayer(random.Below(layers + 1));
+    // Connection points in the middle of each side, as drawn diagrams have them.
+    block->LinkPoints()->Add(50, 0, aoUp);
+    block->LinkPoints()->Add(100, 50, aoRight);
+    block->LinkPoints()->Add(50, 100, aoDown);
+    block->LinkPoints()->Add(0, 50, aoLeft);
     block->SetDiagram(diagram);
     blocks.push_back(block);
   }
