@@ -35,7 +35,9 @@ void ExpectTable(const QObject* object, const std::vector<Row>& rows, size_t fir
     SCOPED_TRACE(rows[i].name);
     EXPECT_EQ(p.Name, QLatin1String(rows[i].name));
     EXPECT_STREQ(p.Meta.typeName(), rows[i].type);
-    if (*rows[i].initial) EXPECT_EQ(ValueText(object, p), QLatin1String(rows[i].initial));
+    if (*rows[i].initial) {
+      EXPECT_EQ(ValueText(object, p), QLatin1String(rows[i].initial));
+    }
     EXPECT_EQ(DeclaredDefaultValue(p).has_value(), rows[i].hasDefault);
   }
 }
