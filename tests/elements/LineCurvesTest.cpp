@@ -122,6 +122,11 @@ TEST(BezierPoints, ShortCurveFallsBackToItsChord) {
   EXPECT_TRUE(BezierPoints({{{0, 0}}, {{1, 1}}, {{2, 2}}}).empty());
 }
 
+TEST(BezierPoints, HugeCurveHasBoundedPointCount) {
+  const TDotArray points = BezierPoints({{{0, 0}}, {{1e6, 0}}, {{2e6, 1e6}}, {{3e6, 0}}});
+  EXPECT_EQ(points.size(), static_cast<size_t>(MaxOutlinePoints));
+}
+
 TEST(StraightRouting, PointsAreRoundedHalfToEven) {
   EXPECT_EQ(StraightPoints({{{10.4, 20.6}}, {{30.5, 40.5}}}), (TDotArray{{10, 21}, {30, 40}}));
   const TRouteHandles poly{{{0, 0}}, {{50, 5}}, {{60, 60}}, {{100, 0}}};

@@ -3,6 +3,8 @@
 #include "platform/Canvas.h"
 
 #include <QImage>
+#include <QPainter>
+#include "drawing/DgrClasses.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -186,6 +188,45 @@ TEST_F(LineDrawing, DragFeedbackInvertsAndIsRestored) {
   EXPECT_EQ(inverted(), 0) << "drawn twice: gone";
   EXPECT_EQ(canvas.Pen()->Mode(), pmCopy);
   EXPECT_EQ(canvas.Pen()->Style(), psSolid);
+}
+
+// The path route: the line through the paint's engine in client units.
+TEST_F(LineDrawing, EngineRouteDrawsTheLineAndItsHead) {
+  diagram->SetGraphicLib(dglGDIPlus);
+  auto* line = Make<TDiagramLine>();
+  line->Handles()->Handle(0)->SetOrPoint({20, 100});
+  line->Handles()->Handle(1)->SetOrPoint({200, 100});
+  line->Pen()->SetWidth(3);
+  line->TargetArrow()->SetShape(asSolidArrow);
+  line->TargetArrow()->SetWidth(20);
+  line->TargetArrow()->SetHeight(20);
+  line->TargetArrow()->Brush()->SetColor(clRed);
+  ASSERT_NE(line->DgrDrawer(), nullptr);
+  canvas.Unbind();
+  {
+    QPainter painter(&image);
+    TCanvas raster(&painter);
+    std::unique_ptr<TDgrPaintEngine> engine =
+        CreatePaintEngine(dglGDIPlus, &painter, TRect{0, 0, image.width(), image.height()});
+    engine->BeginDraw();
+    engine->ResetTransform();
+    engine->TranslateTransform(offset.X, offset.Y);
+    line->DgrDrawer()->SetPaintEngine(engine.get());
+    TDiagramDrawInfo info;
+    info.Canvas = &raster;
+    info.DgrDrawer = line->DgrDrawer();
+    line->DrawControl(info);
+    line->DgrDrawer()->SetPaintEngine(nullptr);
+    engine->EndDraw();
+  }
+  canvas.Bind(&image);
+  auto dark = [this](double x, double y) { return PixelAt(x, y) != clWhite; };
+  EXPECT_TRUE(dark(100, 100));
+  EXPECT_TRUE(dark(100, 101)) << "three units wide";
+  EXPECT_FALSE(dark(100, 104));
+  EXPECT_EQ(PixelAt(186, 103), clRed) << "inside the head";
+  EXPECT_FALSE(dark(190, 109)) << "outside the head";
+  EXPECT_EQ(line->TargetArrow()->DrawTo(), (TDot{200, 100})) << "client units on the engine route";
 }
 
 }  // namespace

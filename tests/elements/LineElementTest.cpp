@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -506,6 +507,19 @@ TEST_F(LineTest, DragFeedbackKeepsTheSegmentTexts) {
   ASSERT_EQ(line->TextCells()->Count(), 3);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(line->TextCells()->Cell(i)->Text(), QString("segment %1").arg(i));
   EXPECT_EQ(line->Points(), (TDotArray{{100, 50}, {195, 50}, {195, 150}, {300, 150}}));
+}
+
+TEST_F(LineTest, AnUnroutableSideLineKeepsItsPreviousRoute) {
+  TLineTestBlock* a = MakeBlock({0, 0, 100, 100});
+  TLineTestBlock* b = MakeBlock({300, 100, 400, 200});
+  auto* line = Make<TDiagramSideLine>();
+  Connect(line, a->LinkPoints()->Point(sdRight), b->LinkPoints()->Point(sdLeft));
+  const TDotArray handles = HandlePoints(line->Handles());
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  b->SetRect({nan, 100, 400, 200});
+  EXPECT_EQ(HandlePoints(line->Handles()), handles);
+  b->SetRect({300, 130, 400, 230});
+  EXPECT_EQ(line->Points().back(), (TDot{300, 180})) << "routes again once the end is sound";
 }
 
 TEST_F(LineTest, DeletedWithoutFreeLeavesTheDiagram) {

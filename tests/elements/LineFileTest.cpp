@@ -159,6 +159,39 @@ TEST_F(LineFileTest, SpecificCellsComeBackInTheirRoles) {
   EXPECT_EQ(SaveDiagram(second), saved);
 }
 
+TEST_F(LineFileTest, SegmentTextsSurviveUndoAndPaste) {
+  TDiagramBlock* a = MakeDiagramBlock({320, 320, 420, 400});
+  TDiagramBlock* b = MakeDiagramBlock({700, 550, 800, 630});
+  auto* line = Make<TDiagramSideLine>();
+  Connect(line, a->LinkPoints()->Point(sdRight), b->LinkPoints()->Point(sdLeft));
+  const int segments = line->TextCells()->Count();
+  ASSERT_EQ(segments, 3);
+  for (int i = 0; i < segments; ++i) line->TextCells()->Cell(i)->SetText(QString("segment %1").arg(i));
+  const QString name = line->Name();
+  const TDotArray points = line->Points();
+  diagram->PushUndoStack(QStringLiteral("text edit"));
+  b->MoveBy(0, -230);  // aligned ends: one segment, two texts gone
+  ASSERT_EQ(line->TextCells()->Count(), 1);
+  diagram->PushUndoStack(QStringLiteral("move"));
+  diagram->Undo();
+  auto* restored = LineNamed(diagram, name);
+  ASSERT_NE(restored, nullptr);
+  EXPECT_EQ(restored->Points(), points);
+  ASSERT_EQ(restored->TextCells()->Count(), segments);
+  for (int i = 0; i < segments; ++i) EXPECT_EQ(restored->TextCells()->Cell(i)->Text(), QString("segment %1").arg(i));
+
+  // A copy of the line alone: free ends that keep the shape and the texts.
+  const QString text = diagram->GetControlAsText(restored);
+  const int before = diagram->LinkCount();
+  diagram->MergeFromText(text);
+  ASSERT_EQ(diagram->LinkCount(), before + 1);
+  auto* pasted = qobject_cast<TCustomDiagramLine*>(diagram->Links(before));
+  ASSERT_NE(pasted, nullptr);
+  ASSERT_EQ(pasted->TextCells()->Count(), segments);
+  for (int i = 0; i < segments; ++i) EXPECT_EQ(pasted->TextCells()->Cell(i)->Text(), QString("segment %1").arg(i));
+  EXPECT_EQ(pasted->Points().size(), points.size());
+}
+
 TEST_F(LineFileTest, AStreamWithTooFewHandlesIsRepaired) {
   auto* line = Make<TDiagramArc>();
   QByteArray text = ObjectBinaryToText(SaveDiagram(diagram));
