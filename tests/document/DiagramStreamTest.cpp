@@ -1,28 +1,13 @@
 #include "document/vxDiagram.h"
 #include "elements/TextCells.h"
 #include "streaming/ComponentStream.h"
+#include "support/DiagramStreaming.h"
 #include "support/TestElements.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray SaveDiagram(TvxDiagram* diagram) {
-  diagram->SetInternalStreaming(true);
-  TComponentStreamOptions options;
-  options.LookupRoot = diagram->Owner();
-  QByteArray data = WriteComponent(diagram, options);
-  diagram->SetInternalStreaming(false);
-  return data;
-}
-
-void LoadDiagram(TvxDiagram* diagram, const QByteArray& data) {
-  diagram->Clear();
-  TComponentStreamOptions options;
-  options.LookupRoot = diagram->Owner();
-  ReadComponent(data, diagram, options);
-}
 
 TEST(DiagramStream, SettingsAndElementsSurviveASaveLoadSaveCycle) {
   RegisterClass<TTestBlock>();

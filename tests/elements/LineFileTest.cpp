@@ -5,27 +5,12 @@
 #include "elements/LineJoin.h"
 #include "elements/SideLineRouter.h"
 #include "streaming/ComponentStream.h"
+#include "support/DiagramStreaming.h"
 #include "streaming/ObjectText.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray SaveDiagram(TvxDiagram* diagram) {
-  diagram->SetInternalStreaming(true);
-  TComponentStreamOptions options;
-  options.LookupRoot = diagram->Owner();
-  QByteArray data = WriteComponent(diagram, options);
-  diagram->SetInternalStreaming(false);
-  return data;
-}
-
-void LoadDiagram(TvxDiagram* diagram, const QByteArray& data) {
-  diagram->Clear();
-  TComponentStreamOptions options;
-  options.LookupRoot = diagram->Owner();
-  ReadComponent(data, diagram, options);
-}
 
 struct LineFileTest : LineFixture {
   LineFileTest() {
