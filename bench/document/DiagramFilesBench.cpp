@@ -1,31 +1,44 @@
-// Saving, loading and undo snapshots of a large diagram (10,000 blocks).
+// Saving, loading, undo snapshots and the clipboard on a large generated diagram
+// (10,000 blocks and 10,000 lines, seed 1: what `dgr generate --blocks 10000 --lines 10000` writes).
+//
+// Counters: "bytes" is the size of what one iteration produced; BM_TenSnapshots reports the
+// total bytes of ten snapshots and the peak resident set of the process (getrusage).
+#include "document/DiagramGenerator.h"
 #include "document/DiagramLibrary.h"
+#include "document/UndoStack.h"
 #include "document/vxDiagram.h"
-#include "elements/Blocks.h"
+#include "elements/DiagramControl.h"
 
 #include <QApplication>
 #include <QWidget>
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <cstdlib>
 
 namespace {
 
-constexpr int kBlocks = 10000;
+int BlockCount() {
+  const char* value = std::getenv("DGR_BENCH_BLOCKS");
+  return value ? std::atoi(value) : 10000;
+}
+
+int LineCount() {
+  const char* value = std::getenv("DGR_BENCH_LINES");
+  return value ? std::atoi(value) : 10000;
+}
+
+constexpr int kCopied = 1000;
 
 TvxDiagram* BuildDiagram(QWidget& owner) {
   InitializeDiagramLibrary();
   auto* diagram = Create<TvxDiagram>(&owner);
-  diagram->BeginUpdate();
-  for (int i = 0; i < kBlocks; ++i) {
-    auto* block = Create<TDiagramBlock>(&owner);
-    block->SetName(QStringLiteral("Block%1").arg(i + 1));
-    block->SetLeft(20 + (i % 100) * 160);
-    block->SetTop(20 + (i / 100) * 120);
-    block->Strings()->SetText(QStringLiteral("Step %1").arg(i + 1));
-    if (i % 3 == 0) block->Gradient()->SetVisible(true);
-    if (i % 4 == 0) block->Shadow()->SetVisible(true);
-    block->SetDiagram(diagram);
-  }
-  diagram->EndUpdate();
+  TGenerateOptions options;
+  options.Blocks = BlockCount();
+  options.Lines = LineCount();
+  options.Seed = 1;
+  GenerateDiagram(diagram, &owner, options);
+  diagram->ClearUndoStack();
   return diagram;
 }
 
@@ -39,9 +52,27 @@ TFixture& Fixture() {
   return fixture;
 }
 
+double PeakResidentMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in kilobytes on Linux
+}
+
+void SelectFirstElements(TvxDiagram* diagram, int count) {
+  diagram->BeginUpdateSel();
+  for (int i = 0; i < diagram->DControlCount(); ++i) diagram->DControls(i)->SetSelected(i < count);
+  diagram->EndUpdateSel();
+}
+
 void BM_SaveToText(benchmark::State& state) {
   TvxDiagram* diagram = Fixture().diagram;
-  for (auto _ : state) benchmark::DoNotOptimize(diagram->SaveToBytes(true));
+  qsizetype bytes = 0;
+  for (auto _ : state) {
+    const QByteArray text = diagram->SaveToBytes(true);
+    bytes = text.size();
+    benchmark::DoNotOptimize(text.data());
+  }
+  state.counters["bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_SaveToText)->Unit(benchmark::kMillisecond);
 
@@ -50,14 +81,31 @@ void BM_LoadFromText(benchmark::State& state) {
   QWidget owner;
   auto* target = Create<TvxDiagram>(&owner);
   for (auto _ : state) target->LoadFromBytes(text, true);
+  state.counters["elements"] = target->DControlCount();
 }
 BENCHMARK(BM_LoadFromText)->Unit(benchmark::kMillisecond);
 
 void BM_PushUndoSnapshot(benchmark::State& state) {
   TvxDiagram* diagram = Fixture().diagram;
   for (auto _ : state) diagram->PushUndoStack(QStringLiteral("move"));
+  diagram->ClearUndoStack();
 }
 BENCHMARK(BM_PushUndoSnapshot)->Unit(benchmark::kMillisecond);
+
+// One undo: the diagram is rebuilt from the previous snapshot (redo outside the timing).
+void BM_Undo(benchmark::State& state) {
+  TvxDiagram* diagram = Fixture().diagram;
+  diagram->ClearUndoStack();
+  diagram->PushUndoStack(QStringLiteral("move"));
+  for (auto _ : state) {
+    diagram->Undo();
+    state.PauseTiming();
+    diagram->Redo();
+    state.ResumeTiming();
+  }
+  diagram->ClearUndoStack();
+}
+BENCHMARK(BM_Undo)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_UndoRedo(benchmark::State& state) {
   TvxDiagram* diagram = Fixture().diagram;
@@ -67,8 +115,59 @@ void BM_UndoRedo(benchmark::State& state) {
     diagram->Undo();
     diagram->Redo();
   }
+  diagram->ClearUndoStack();
 }
-BENCHMARK(BM_UndoRedo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UndoRedo)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void BM_CopyToClipboard(benchmark::State& state) {
+  TvxDiagram* diagram = Fixture().diagram;
+  SelectFirstElements(diagram, kCopied);
+  for (auto _ : state) diagram->CopyToClipboard();
+  state.counters["selected"] = diagram->SelectedCount();
+  SelectFirstElements(diagram, 0);
+}
+BENCHMARK(BM_CopyToClipboard)->Unit(benchmark::kMillisecond);
+
+// Pasting 1,000 elements, with the undo snapshot the paste takes; the pasted elements are
+// removed again by an undo outside the timing.
+void BM_PasteFromClipboard(benchmark::State& state) {
+  TvxDiagram* diagram = Fixture().diagram;
+  SelectFirstElements(diagram, kCopied);
+  diagram->CopyToClipboard();
+  SelectFirstElements(diagram, 0);
+  diagram->ClearUndoStack();
+  const int before = diagram->DControlCount();
+  int pasted = 0;
+  for (auto _ : state) {
+    diagram->PasteFromClipboard();
+    state.PauseTiming();
+    pasted = diagram->DControlCount() - before;
+    diagram->Undo();
+    diagram->ClearUndoStack();
+    state.ResumeTiming();
+  }
+  state.counters["pasted"] = pasted;
+}
+BENCHMARK(BM_PasteFromClipboard)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Ten snapshots, the whole history the diagram keeps: their total size and the peak memory.
+void BM_TenSnapshots(benchmark::State& state) {
+  TvxDiagram* diagram = Fixture().diagram;
+  for (auto _ : state) {
+    state.PauseTiming();
+    diagram->ClearUndoStack();
+    state.ResumeTiming();
+    for (int i = 1; i < TDiagramUndoStack::MaxItems; ++i) diagram->PushUndoStack(QStringLiteral("move"));
+  }
+  double total = 0;
+  const TDiagramUndoStack* stack = diagram->UndoStack();
+  for (int i = 0; i < stack->Count(); ++i) total += static_cast<double>(stack->Item(i)->State.size());
+  state.counters["snapshots"] = stack->Count();
+  state.counters["total_MB"] = total / (1024.0 * 1024.0);
+  state.counters["peak_rss_MB"] = PeakResidentMegabytes();
+  diagram->ClearUndoStack();
+}
+BENCHMARK(BM_TenSnapshots)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
