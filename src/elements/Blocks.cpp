@@ -1,5 +1,6 @@
 #include "elements/Blocks.h"
 #include "elements/CustomDiagram.h"
+#include "elements/PolygonBlocks.h"
 #include "elements/StretchHandles.h"
 
 #include <array>
@@ -370,4 +371,5 @@ void TDiagramBlock::AfterConstruction() {
 
 void RegisterBlockClasses() {
   if (!IsClassRegistered(QStringLiteral("TDiagramBlock"))) RegisterClass<TDiagramBlock>();
+  RegisterPolygonBlockClasses();
 }

@@ -223,6 +223,12 @@ public:
 
 protected:
   void SetShapeCursor(bool value) { FShapeCursor = value; }
+  // For blocks whose drag geometry is more than bounds and angle: the cursor geometry that
+  // ApplyCursorGeometry swaps in, and the rotation centre set without notifications.
+  void SetCursorGeometry(const TSquare& rect, double angle, const TDot& rotCenter) {
+    StoreCursorGeometry(rect, angle, rotCenter);
+  }
+  void SetRotationCenterField(const TDot& center) { FRotCenter = center; }
   // Families whose outline depends on more than bounds, angle and shape call this when it
   // changes, so the cached outline is rebuilt.
   void InvalidateOutline() { ++FOutlineRevision; }

@@ -508,6 +508,10 @@ void TDiagramControl::DrawHandles(const TDiagramDrawInfo& info) {
 void TDiagramControl::DrawHandle(const TDiagramDrawInfo& info, TStretchHandle* handle) {
   // An element without a diagram counts as the Visio style.
   FHandlesAppearance->ResetForStyle(FDiagram ? FDiagram->HandlesStyle() : hsVisio, IsMember());
+  DrawHandleGrip(info, handle);
+}
+
+void TDiagramControl::DrawHandleGrip(const TDiagramDrawInfo& info, TStretchHandle* handle) {
   if (!FDiagram || !handle) return;
   const TGripChoice grip = ChooseGrip(*this, *handle);
   if (!grip.Shown || !grip.Look->Visible()) return;

@@ -230,6 +230,8 @@ public:
   TDControlLinkEvent OnLinkRemoved;
 
 protected:
+  // Draws a handle's grip with the looks as they are (DrawHandle resets them first).
+  void DrawHandleGrip(const TDiagramDrawInfo& info, TStretchHandle* handle);
   // The link point class: collections make their items through this factory.
   virtual TLinkPoint* CreateLinkPoint(TLinkPoints* collection);
 
