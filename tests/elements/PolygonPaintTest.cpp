@@ -158,6 +158,92 @@ TEST_P(PolygonPaintFixture, PointGripsAreDrawnInThePointColour) {
 
 INSTANTIATE_TEST_SUITE_P(BothModes, PolygonPaintFixture, ::testing::Values(TMode::Raster, TMode::Path), ModeName);
 
+// --- Drag outlines and drawing feedback (raster canvas) -------------------------------
+
+struct PolygonFeedbackFixture : ::testing::Test {
+  PolygonFeedbackFixture() {
+    diagram->SetGraphicLib(dglGDI);
+    polygon->Pen()->SetColor(clRed);
+    image.fill(Qt::white);
+  }
+  template <class Info>
+  void Send(Info info, void (TCustomPolygonBlock::*operation)(Info&)) {
+    QPainter painter(&image);
+    TCanvas canvas(&painter);
+    info.Canvas = &canvas;
+    (polygon->*operation)(info);
+  }
+  int Marked(int y, int x1, int x2) const {
+    int count = 0;
+    for (int x = x1; x <= x2; ++x)
+      if (image.pixelColor(x, y) != QColor(Qt::white)) ++count;
+    return count;
+  }
+  QWidget form;
+  TvxDiagram* diagram = Create<TvxDiagram>(&form);
+  TPolygonBlock* polygon = Create<TPolygonBlock>(&form);
+  QImage image{260, 260, QImage::Format_ARGB32_Premultiplied};
+};
+
+TEST_F(PolygonFeedbackFixture, DrawingShowsARubberBandThatErasesItselfAndTheSegmentsInThePen) {
+  const TDot a{40, 50}, b{160, 50};
+  TControlDrawInfo info;
+  info.Diagram = diagram;
+  info.Action = daDrawCursor;
+  info.P2 = b;
+  Send(info, &TPolygonBlock::ControlDrawing);
+  EXPECT_EQ(Marked(Round(diagram->ClientToCanvas(a).Y), 0, 259), 0) << "nothing while there are no points";
+  info.Action = daStart;
+  info.P1 = a;
+  Send(info, &TPolygonBlock::ControlDrawing);
+  const int row = Round(diagram->ClientToCanvas(a).Y);
+  const int left = Round(diagram->ClientToCanvas(a).X), right = Round(diagram->ClientToCanvas(b).X);
+  info.Action = daDrawCursor;
+  Send(info, &TPolygonBlock::ControlDrawing);
+  EXPECT_EQ(polygon->TempPolygonPoint(), b);
+  EXPECT_GT(Marked(row, left + 5, right - 5), 20) << "the dotted rubber band";
+  info.Action = daEraseCursor;
+  Send(info, &TPolygonBlock::ControlDrawing);
+  EXPECT_EQ(Marked(row, 0, 259), 0) << "drawn again, the inverting band is gone";
+  info.Action = daStep;
+  info.P1 = a;
+  Send(info, &TPolygonBlock::ControlDrawing);
+  EXPECT_EQ(polygon->Polygon()->Count(), 2);
+  EXPECT_EQ(image.pixelColor((left + right) / 2, row), Rgb(clRed)) << "the new segment in the block's pen";
+}
+
+TEST_F(PolygonFeedbackFixture, TheMovingOutlineIsDrawnAtTheNewPlaceAndErasedAgain) {
+  polygon->SetDiagram(diagram);
+  for (const TDot& p : TDotArray{{40, 40}, {160, 40}, {40, 160}}) polygon->Polygon()->Add(p.X, p.Y);
+  polygon->ChangePolygon();
+  polygon->SetBoundsRect({40, 40, 160, 160});
+  TControlMoveInfo info;
+  info.Action = caDrawCursor;
+  info.Delta = {0, 30};
+  Send(info, &TPolygonBlock::ControlMoving);
+  const int oldTop = Round(diagram->ClientToCanvas(TDot{0, 40}).Y);
+  const int newTop = Round(diagram->ClientToCanvas(TDot{0, 70}).Y);
+  const int left = Round(diagram->ClientToCanvas(TDot{40, 0}).X);
+  EXPECT_GT(Marked(newTop, left + 10, left + 100), 20) << "the top edge, moved down";
+  EXPECT_EQ(Marked(oldTop, 0, 259), 0) << "nothing at the old place";
+  info.Action = caEraseCursor;
+  Send(info, &TPolygonBlock::ControlMoving);
+  EXPECT_EQ(Marked(newTop, 0, 259), 0);
+
+  THandleMoveInfo drag;
+  drag.AHandle = polygon->Polygon()->Point(1)->Handle();
+  drag.Action = haDrawCursor;
+  drag.Delta = {0, 60};
+  Send(drag, &TPolygonBlock::HandleMoving);
+  // The top edge now runs from (40, 40) down to (160, 100): its middle is at (100, 70).
+  const TDot middle = diagram->ClientToCanvas(TDot{100, 70});
+  EXPECT_GT(Marked(Round(middle.Y), Round(middle.X) - 3, Round(middle.X) + 3), 0);
+  drag.Action = haEraseCursor;
+  Send(drag, &TPolygonBlock::HandleMoving);
+  EXPECT_EQ(Marked(Round(middle.Y), 0, 259), 0);
+  EXPECT_EQ(polygon->Polygon()->Point(1)->P(), (TDot{160, 40})) << "feedback changes nothing";
+}
+
 // --- Hit testing --------------------------------------------------------------------------
 
 struct PolygonHitFixture : ::testing::TestWithParam<TMode> {
