@@ -187,6 +187,7 @@ void TvxDiagram::RegisterControl(TDiagramControl* control) {
   FDControls.push_back(control);
   if (control->Selected() && !Contains(FSelecteds, control)) FSelecteds.push_back(control);
   if (!IsLoading() && OnInsertDControl) OnInsertDControl(this, control);
+  FSpatialIndex.ListChanged();
   if (control->IsBlock() && !IsLoading() && FSnapGrid->Active() && FSnapGrid->Force()) {
     const TSquare rect = control->ControlRect();
     const TDot snapped = FSnapGrid->SnapPoint({rect.Left, rect.Top});
@@ -203,6 +204,7 @@ void TvxDiagram::UnregisterControl(TDiagramControl* control) {
   RemoveFirst(FSelecteds, control);
   if (!IsDestroying()) {
     if (OnRemoveDControl) OnRemoveDControl(this, control);
+  FSpatialIndex.Remove(control);
     RecalcExtent();
     Redraw();
   }

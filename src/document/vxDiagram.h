@@ -8,6 +8,7 @@
 // they belong to the diagram through their Diagram property only.
 
 #include "document/DiagramSettings.h"
+#include "document/SpatialIndex.h"
 #include "drawing/DgrClasses.h"
 #include "elements/CustomDiagram.h"
 #include "elements/DiagramControl.h"
@@ -277,6 +278,9 @@ public:
   // Elements actually drawn by the last pass (culling diagnostics).
   int LastPaintedCount() const { return FLastPaintedCount; }
 
+  // Where the elements are (client units), in paint order; the paint pass culls with it.
+  TSpatialIndex& SpatialIndex() { return FSpatialIndex; }
+  void ControlBoundsChanged(TDiagramControl* control) override { FSpatialIndex.BoundsChanged(control); }
   // --- Units ----------------------------------------------------------------------------
   int ScreenPixelsPerInch() const;
   double ClientToInches(double x) const { return x / ScreenPixelsPerInch(); }
@@ -657,8 +661,10 @@ private:
   virtual void PaintDiagram(TCanvas* canvas);
   void PaintStaticPicture(TCanvas* canvas);
   void SetEngineTransform(TDgrPaintEngine* engine);
-  void DrawTopElements(TCanvas* canvas, TDgrPaintEngine* engine, bool cursorSet,
-                       const std::function<bool(const TDiagramControl*)>& test);
+  void DrawTopElements(const std::vector<TDiagramControl*>& controls, TCanvas* canvas, TDgrPaintEngine* engine,
+                       bool cursorSet, const std::function<bool(const TDiagramControl*)>& test);
+  // The elements that may show in the running pass's visible area, in paint order.
+  std::vector<TDiagramControl*> PaintCandidates();
   void DrawElement(TCanvas* canvas, TDgrPaintEngine* engine, TDiagramControl* control, bool cursorSet);
   void DrawElementHandles(TCanvas* canvas, TDiagramControl* control);
   void SetZoomRatio(double ratio);
@@ -700,6 +706,8 @@ private:
   std::unique_ptr<TSnapGrid> FSnapGrid;
   std::unique_ptr<TPageLines> FPageLines;
   std::unique_ptr<TDiagramBackground> FBackground;
+  // Follows FDControls (declared before it).
+  TSpatialIndex FSpatialIndex{FDControls};
   std::unique_ptr<TDiagramRuler> FTopRuler;
   std::unique_ptr<TDiagramRuler> FLeftRuler;
   std::unique_ptr<TSelectionBlock> FSelBlock;

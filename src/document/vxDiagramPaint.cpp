@@ -3,12 +3,14 @@
 #include "document/SelectionBlock.h"
 #include "document/vxDiagram.h"
 #include "drawing/DgrClasses.h"
+#include "elements/LinkPoints.h"
 #include "platform/Canvas.h"
 #include "platform/ColorMaps.h"
 
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -21,6 +23,15 @@ bool Intersects(const TSquare& a, const TSquare& b) {
 
 TSquare Normalized(const TSquare& r) {
   return {std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right), std::max(r.Top, r.Bottom)};
+}
+
+// Collapse markers are drawn only at link points that are nodes (lines draw none).
+bool HasNodePoint(const TDiagramControl* control) {
+  if (control->IsLine()) return false;
+  const TLinkPoints* points = control->LinkPoints();
+  for (int i = 0; i < points->Count(); ++i)
+    if (points->Point(i)->IsNode()) return true;
+  return false;
 }
 
 // Clears the painting flag and restores the screen style whatever happens in a pass.
@@ -161,11 +172,28 @@ void TvxDiagram::DrawElement(TCanvas* canvas, TDgrPaintEngine* engine, TDiagramC
   if (FShowLinkPoints && FPaintStyle == psScreen) control->DrawLinkPoints(info, engine, false);
 }
 
-void TvxDiagram::DrawTopElements(TCanvas* canvas, TDgrPaintEngine* engine, bool cursorSet,
+void TvxDiagram::DrawTopElements(const std::vector<TDiagramControl*>& controls, TCanvas* canvas,
+                                 TDgrPaintEngine* engine, bool cursorSet,
                                  const std::function<bool(const TDiagramControl*)>& test) {
-  const std::vector<TDiagramControl*> controls = FDControls;
   for (TDiagramControl* control : controls)
     if (!control->IsMember() && test(control)) DrawElement(canvas, engine, control, cursorSet);
+}
+
+// The index is asked with the visible area taken back to client units and widened by a
+// couple of pixels, so rounding in the conversion cannot lose an element; DrawElement
+// still applies its exact test to each candidate, which keeps the pass's output unchanged.
+std::vector<TDiagramControl*> TvxDiagram::PaintCandidates() {
+  const TSquare area = VisibleArea();
+  // Every paint style maps client units to canvas pixels by a scale and an offset per axis.
+  const TDot origin = ClientToCanvas(TDot{0, 0});
+  const TDot unit = ClientToCanvas(TDot{1, 1});
+  const double scaleX = unit.X - origin.X;
+  const double scaleY = unit.Y - origin.Y;
+  if (!(scaleX > 0 && scaleY > 0 && std::isfinite(scaleX) && std::isfinite(scaleY))) return FDControls;
+  constexpr double Slack = 2;  // canvas pixels
+  const TSquare client{(area.Left - Slack - origin.X) / scaleX, (area.Top - Slack - origin.Y) / scaleY,
+                       (area.Right + Slack - origin.X) / scaleX, (area.Bottom + Slack - origin.Y) / scaleY};
+  return FSpatialIndex.Candidates(client);
 }
 
 void TvxDiagram::DrawElementHandles(TCanvas* canvas, TDiagramControl* control) {
@@ -206,21 +234,28 @@ void TvxDiagram::PaintDiagram(TCanvas* canvas) {
   }();
   try {
     if (!(FUseCache && !FDoingCache)) {
-      DrawTopElements(canvas, engine.get(), false, [](const TDiagramControl* c) { return c->IsBackgroundControl(); });
+      const std::vector<TDiagramControl*> controls = PaintCandidates();
+      DrawTopElements(controls, canvas, engine.get(), false,
+                      [](const TDiagramControl* c) { return c->IsBackgroundControl(); });
       if (FPaintLinesFirst) {
-        DrawTopElements(canvas, engine.get(), false,
+        DrawTopElements(controls, canvas, engine.get(), false,
                         [](const TDiagramControl* c) { return !c->IsBackgroundControl() && c->IsLine(); });
-        DrawTopElements(canvas, engine.get(), false,
+        DrawTopElements(controls, canvas, engine.get(), false,
                         [](const TDiagramControl* c) { return !c->IsBackgroundControl() && !c->IsLine(); });
       } else {
-        DrawTopElements(canvas, engine.get(), false, [](const TDiagramControl* c) { return !c->IsBackgroundControl(); });
+        DrawTopElements(controls, canvas, engine.get(), false,
+                        [](const TDiagramControl* c) { return !c->IsBackgroundControl(); });
       }
     }
     for (TDiagramControl* c : cursorElements) c->ApplyCursorGeometry();
-    DrawTopElements(canvas, engine.get(), true, [](const TDiagramControl*) { return true; });
+    // Without elements in the cursor set (no drag in progress) this walk would draw nothing.
+    if (!cursorElements.empty()) {
+      const std::vector<TDiagramControl*> controls = FDControls;
+      DrawTopElements(controls, canvas, engine.get(), true, [](const TDiagramControl*) { return true; });
+    }
     if (FPaintStyle == psScreen) {
       for (TDiagramControl* c : FDControls) {
-        if (!c->IsVisible()) continue;
+        if (!HasNodePoint(c) || !c->IsVisible()) continue;
         TDiagramDrawInfo info{canvas, c->Drawer(), c->DgrDrawer()};
         TEngineLoan loan(c->DgrDrawer(), engine.get());
         c->DrawLinkPoints(info, engine.get(), true);
@@ -229,7 +264,7 @@ void TvxDiagram::PaintDiagram(TCanvas* canvas) {
     if (engine) engine->EndDraw();
     if (FPaintStyle == psScreen) {
       for (TDiagramControl* c : FDControls)
-        if (!c->IsMember() && c->IsVisible() && (c->Selected() || c->IsGroup())) DrawElementHandles(canvas, c);
+        if ((c->Selected() || c->IsGroup()) && !c->IsMember() && c->IsVisible()) DrawElementHandles(canvas, c);
       if (UsesSelectionBlock() && !FDoingCache) DrawElementHandles(canvas, FSelBlock.get());
     }
   } catch (...) {

@@ -84,6 +84,7 @@ void TCustomDiagramBlock::SetBoundsRect(const TSquare& rect) {
   FTop = rect.Top;
   FWidth = rect.Right - rect.Left;
   FHeight = rect.Bottom - rect.Top;
+  NotifyBoundsChanged();
   BoundsChanged(old, BoundsRect());
 }
 
@@ -103,6 +104,7 @@ void TCustomDiagramBlock::SetAngle(double angle) {
   if (normalized == old) return;
   SetAngleField(normalized);
   AngleChanged(old);
+  NotifyBoundsChanged();
   Redraw();
 }
 

@@ -62,6 +62,7 @@ public:
   void AfterConstruction() override;
 
   bool IsBlock() const override { return true; }
+  bool ReportsBoundsChanges() const override { return true; }
 
   // --- Geometry -----------------------------------------------------------------------
   double Left() const { return FLeft; }

@@ -35,6 +35,8 @@ public:
   // Change flow.
   virtual void Redraw() = 0;
   virtual void Modified() = 0;
+  // The painted area of control (its bounds in client units) may have changed.
+  virtual void ControlBoundsChanged(TDiagramControl* control) {}
 
   // Settings elements read.
   virtual TDiagramDesignMode DesignMode() const = 0;

@@ -333,6 +333,10 @@ TTextCell* TDiagramControl::DefaultTextCell() {
   return FTextCells->Cell(0);
 }
 
+void TDiagramControl::NotifyBoundsChanged() {
+  if (FDiagram) FDiagram->ControlBoundsChanged(this);
+}
+
 bool TDiagramControl::HasDefaultTextCell() const { return FTextCells && FTextCells->Count() > 0; }
 
 TTextCell* TDiagramControl::SelectNextCell(TTextCell* cell, bool forward) {

@@ -137,6 +137,9 @@ public:
   bool CanMove() const { return CanDo(crNoMove, true); }
   bool CanResize() const { return CanDo(crNoResize, true); }
   bool CanRotate() const { return CanDo(crNoRotation, true); }
+  // Whether every change of ControlRect / SurroundRect ends in NotifyBoundsChanged. The
+  // diagram's spatial index follows such elements; others it measures on every query.
+  virtual bool ReportsBoundsChanges() const { return false; }
   bool CanEdit() const { return CanDo(crNoEdit, true); }
   bool CanMoveRotCenter() const { return CanDo(crNoRotCenterMove, true); }
   bool CanLink() const { return CanDo(crNoLink, true); }
@@ -241,6 +244,8 @@ protected:
   void ApplyDiagramFont();
   void ApplyDiagramShowHint();
 
+  // Tells the diagram that the element's bounds may have changed.
+  void NotifyBoundsChanged();
 private:
   bool CanDo(TControlRestriction restriction, bool layerEditableCounts) const;
   void DropSelectionIfHidden();

@@ -180,6 +180,7 @@ void TCustomDiagramLine::CopyEndOrientations() {
   // Data 0 says nothing about the segment (handles read from a stream carry no Data).
   if (first != aoNone) FOrientation1 = first;
   if (last != aoNone) FOrientation2 = last;
+  NotifyBoundsChanged();  // side line points follow the first orientation
 }
 
 void TCustomDiagramLine::UpdatePoints(TStretchHandles* handles) {
@@ -214,6 +215,7 @@ void TCustomDiagramLine::Reroute() {
 void TCustomDiagramLine::SetLineStyle(TDiagramLineStyle style) {
   if (style == FLineStyle) return;
   FLineStyle = style;
+  NotifyBoundsChanged();
   LineStyleChanged();
   Redraw();
 }
@@ -236,6 +238,7 @@ void TCustomDiagramLine::UpdateLine() {
 // --- Notifications ------------------------------------------------------------------------------
 
 void TCustomDiagramLine::HandlesChanged() {
+  NotifyBoundsChanged();
   if (IsDestroying() || FExchangingHandles) return;
   // While the stream fills the handles and cells one by one, nothing derived is rebuilt:
   // Loaded does it once from the complete state.

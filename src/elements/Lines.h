@@ -29,6 +29,7 @@ public:
   void AfterConstruction() override;
 
   bool IsLine() const override { return true; }
+  bool ReportsBoundsChanges() const override { return true; }
 
   // --- Geometry ---------------------------------------------------------------------------
   // The drawn polyline as last computed, client units.
@@ -54,7 +55,10 @@ public:
   TDiagramLineStyle LineStyle() const { return FLineStyle; }
   void SetLineStyle(TDiagramLineStyle style);
   TAnchorOrientation Orientation1() const { return FOrientation1; }
-  void SetOrientation1(TAnchorOrientation orientation) { FOrientation1 = orientation; }
+  void SetOrientation1(TAnchorOrientation orientation) {
+    FOrientation1 = orientation;
+    NotifyBoundsChanged();
+  }
   TAnchorOrientation Orientation2() const { return FOrientation2; }
   void SetOrientation2(TAnchorOrientation orientation) { FOrientation2 = orientation; }
   bool RecalcIntermediateArcHandles() const { return FRecalcIntermediateArcHandles; }
