@@ -441,6 +441,35 @@ TEST_F(PolygonFixture, AnEmptyPolygonIsSafeEverywhere) {
   EXPECT_EQ(PointHandleCount(polygon), 0);
 }
 
+TEST_F(PolygonFixture, PointsAddedAfterBoundsWereSetOnAnEmptyPolygonTurnAboutTheMiddle) {
+  polygon->SetDiagram(diagram);
+  polygon->SetBoundsRect({10, 10, 90, 90});  // reframes onto the empty box (0, 0, 0, 0)
+  polygon->Polygon()->Add(100, 100);
+  polygon->Polygon()->Add(300, 100);
+  polygon->Polygon()->Add(200, 200);
+  polygon->ChangePolygon();
+  polygon->SetBoundsRect({100, 100, 300, 200});
+  ExpectFitted(polygon);
+  EXPECT_EQ(polygon->RotationCenter(), (TDot{100, 50})) << "not the corner of the box";
+  polygon->SetAngle(90);
+  ExpectDotNear(polygon->RotationCenterPoint(), {200, 150});
+}
+
+TEST_F(PolygonFixture, ASinglePointPolygonIsDegenerateButSafe) {
+  polygon->SetDiagram(diagram);
+  polygon->Polygon()->Add(50, 60);
+  polygon->ChangePolygon();
+  polygon->SetBoundsRect({50, 60, 50, 60});
+  EXPECT_EQ(polygon->Polygon()->ClosedPoints(), (TDotArray{{50, 60}, {50, 60}}));
+  EXPECT_FALSE(polygon->PointInControl({50, 60}));
+  polygon->SetBoundsRect({0, 0, 40, 40});
+  EXPECT_EQ(polygon->Polygon()->Point(0)->P(), (TDot{0, 0})) << "a box without extent maps to the corner";
+  // One point has no extent to stretch: the bounds stay as set, the frame is the point.
+  EXPECT_EQ(polygon->BoundsRect(), (TSquare{0, 0, 40, 40}));
+  EXPECT_EQ(polygon->OrRect(), (TSquare{0, 0, 0, 0}));
+  EXPECT_TRUE(std::isfinite(polygon->RotationCenterPoint().X) && std::isfinite(polygon->RotationCenterPoint().Y));
+}
+
 TEST_F(PolygonFixture, FreeingTheBlockFreesItsPointHandles) {
   polygon->SetDiagram(diagram);
   Draw(polygon, {{0, 0}, {100, 0}, {50, 80}});

@@ -156,6 +156,32 @@ TEST_P(PolygonPaintFixture, PointGripsAreDrawnInThePointColour) {
   EXPECT_FALSE(PixelIs(image, Canvas(100, 40), clWhite)) << "but it is drawn";
 }
 
+TEST_P(PolygonPaintFixture, PointsAddedByCodeArePaintedOnceTheBoundsAreSet) {
+  polygon->SetBoundsRect({0, 0, 50, 50});
+  for (const TDot& p : TDotArray{{100, 100}, {200, 100}, {100, 200}}) polygon->Polygon()->Add(p.X, p.Y);
+  polygon->ChangePolygon();
+  // Before the bounds are set the raster route paints the points where they are and the
+  // path route fits them into the bounds.
+  Paint();
+  if (GetParam() == TMode::Raster) EXPECT_TRUE(PixelIs(image, Canvas(120, 120), clYellow));
+  else EXPECT_TRUE(PixelIs(image, Canvas(12, 12), clYellow));
+  image.fill(Qt::white);
+  polygon->SetBoundsRect({20, 20, 120, 120});
+  const QImage& painted = Paint();
+  EXPECT_TRUE(PixelIs(painted, Canvas(40, 40), clYellow));
+  EXPECT_TRUE(PixelIs(painted, Canvas(120, 120), clWhite));
+  EXPECT_TRUE(PixelIs(painted, Canvas(100, 100), clWhite));
+}
+
+TEST_P(PolygonPaintFixture, ASinglePointPaintsNoArea) {
+  polygon->Polygon()->Add(100, 100);
+  polygon->ChangePolygon();
+  polygon->SetBoundsRect({100, 100, 100, 100});
+  polygon->Pen()->SetStyle(psClear);
+  const QImage& painted = Paint();
+  EXPECT_EQ(CountColour(painted, clYellow), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothModes, PolygonPaintFixture, ::testing::Values(TMode::Raster, TMode::Path), ModeName);
 
 // --- Drag outlines and drawing feedback (raster canvas) -------------------------------
