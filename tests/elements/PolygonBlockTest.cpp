@@ -562,4 +562,23 @@ TEST_F(PolygonFixture, DiagramWithPolygonAndTextBlockSavesLoadsAndSavesIdentical
   EXPECT_TRUE(textForm.contains(QStringLiteral("Shape = bsNoShape"))) << "the text block writes its shape";
 }
 
+TEST_F(PolygonFixture, UndoBringsBackTheShapeBeforeAPointDrag) {
+  polygon->SetDiagram(diagram);
+  Draw(polygon, {{10, 10}, {110, 10}, {60, 90}});
+  diagram->PushUndoStack(QStringLiteral("insert"));
+  THandleMoveInfo info;
+  info.AHandle = polygon->Polygon()->Point(2)->Handle();
+  info.Action = haMoved;
+  info.Delta = {40, 30};
+  polygon->HandleMoving(info);
+  diagram->PushUndoStack(QStringLiteral("resize"));
+  diagram->Undo();
+  ASSERT_EQ(diagram->BlockCount(), 1);
+  auto* restored = qobject_cast<TPolygonBlock*>(diagram->Blocks(0));
+  ASSERT_NE(restored, nullptr);
+  EXPECT_EQ(restored->Polygon()->Dots(), (TDotArray{{10, 10}, {110, 10}, {60, 90}}));
+  EXPECT_EQ(PointHandleCount(restored), 3);
+  ExpectFitted(restored);
+}
+
 }  // namespace
