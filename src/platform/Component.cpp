@@ -1,7 +1,11 @@
 #include "platform/Component.h"
 #include "platform/Exceptions.h"
 
+#include <QChildEvent>
 #include <QHash>
+#include <QMultiHash>
+#include <QPointer>
+#include <QThread>
 
 void TPersistent::Assign(const TPersistent* source) {
   if (source) {
@@ -45,11 +49,144 @@ void TComponent::DestroyComponents() {
   }
 }
 
+// --- Name index of an owner's children --------------------------------------------------
+//
+// Owners with many children (a form holding thousands of diagram elements) answer name
+// look-ups from a hash of case-folded names. The index follows the owner's children through
+// the ChildAdded/ChildRemoved events and each child's objectNameChanged signal, so renames
+// that bypass SetName (setObjectName) are seen too. Entries are weak pointers and every hit
+// is checked against the live child, so a stale entry can never be returned.
+
+namespace {
+
+constexpr qsizetype kIndexedChildCount = 32;
+
+bool IsAscii(const QString& text) {
+  for (QChar c : text)
+    if (c.unicode() >= 0x80) return false;
+  return true;
+}
+
+QString NameKey(const QString& name) { return name.toCaseFolded(); }
+
+QObject* ScanOwnedComponent(const QObject* owner, const QString& name) {
+  for (QObject* child : owner->children())
+    if (child && child->objectName().compare(name, Qt::CaseInsensitive) == 0) return child;
+  return nullptr;
+}
+
+class TOwnerNameIndex : public QObject {
+public:
+  explicit TOwnerNameIndex(QObject* owner) : FOwner(owner) {
+    Rebuild();
+    owner->installEventFilter(this);
+  }
+
+  QObject* Find(const QString& name) {
+    if (FChildren.size() != FOwner->children().size()) Rebuild();
+    QObject* found = nullptr;
+    qsizetype foundAt = -1;
+    const QString key = NameKey(name);
+    for (auto it = FByName.constFind(key); it != FByName.cend() && it.key() == key; ++it) {
+      QObject* child = it.value().data();
+      if (!child || child->parent() != FOwner || child->objectName().compare(name, Qt::CaseInsensitive) != 0)
+        continue;
+      if (!found) {
+        found = child;
+        continue;
+      }
+      // Duplicate names only arise through setObjectName; the first child in order wins.
+      if (foundAt < 0) foundAt = FOwner->children().indexOf(found);
+      const qsizetype at = FOwner->children().indexOf(child);
+      if (at >= 0 && at < foundAt) {
+        found = child;
+        foundAt = at;
+      }
+    }
+    return found;
+  }
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == FOwner) {
+      if (event->type() == QEvent::ChildAdded)
+        Track(static_cast<QChildEvent*>(event)->child());
+      else if (event->type() == QEvent::ChildRemoved)
+        Untrack(static_cast<QChildEvent*>(event)->child());
+    }
+    return false;
+  }
+
+private:
+  struct TEntry {
+    QString Key;
+    QMetaObject::Connection Renamed;
+  };
+
+  void Rebuild() {
+    for (TEntry& entry : FChildren) QObject::disconnect(entry.Renamed);
+    FChildren.clear();
+    FByName.clear();
+    for (QObject* child : FOwner->children())
+      if (child) Track(child);
+  }
+
+  void Track(QObject* child) {
+    if (FChildren.contains(child)) return;
+    TEntry entry;
+    entry.Renamed = connect(child, &QObject::objectNameChanged, this,
+                            [this, child](const QString& name) { Rename(child, name); });
+    FChildren.insert(child, entry);
+    Rename(child, child->objectName());
+  }
+
+  void Untrack(QObject* child) {
+    auto it = FChildren.find(child);
+    if (it == FChildren.end()) return;
+    QObject::disconnect(it->Renamed);
+    if (!it->Key.isEmpty()) FByName.remove(it->Key, QPointer<QObject>(child));
+    FChildren.erase(it);
+  }
+
+  void Rename(QObject* child, const QString& name) {
+    auto it = FChildren.find(child);
+    if (it == FChildren.end()) return;
+    if (!it->Key.isEmpty()) FByName.remove(it->Key, QPointer<QObject>(child));
+    it->Key = name.isEmpty() ? QString() : NameKey(name);
+    if (!it->Key.isEmpty()) FByName.insert(it->Key, QPointer<QObject>(child));
+  }
+
+  QObject* FOwner;
+  QHash<QObject*, TEntry> FChildren;
+  QMultiHash<QString, QPointer<QObject>> FByName;
+};
+
+QHash<const QObject*, TOwnerNameIndex*>& NameIndexes() {
+  static QHash<const QObject*, TOwnerNameIndex*> indexes;
+  return indexes;
+}
+
+TOwnerNameIndex* NameIndexOf(const QObject* owner) {
+  auto& indexes = NameIndexes();
+  auto it = indexes.constFind(owner);
+  if (it != indexes.constEnd()) return it.value();
+  if (owner->children().size() < kIndexedChildCount) return nullptr;
+  auto* mutableOwner = const_cast<QObject*>(owner);
+  auto* index = new TOwnerNameIndex(mutableOwner);
+  indexes.insert(owner, index);
+  QObject::connect(mutableOwner, &QObject::destroyed, mutableOwner, [owner] {
+    if (TOwnerNameIndex* dying = NameIndexes().take(owner)) delete dying;
+  });
+  return index;
+}
+
+}  // namespace
+
 QObject* FindOwnedComponent(const QObject* owner, const QString& name) {
   if (!owner || name.isEmpty()) return nullptr;
-  for (QObject* child : owner->children())
-    if (child->objectName().compare(name, Qt::CaseInsensitive) == 0) return child;
-  return nullptr;
+  if (!IsAscii(name) || owner->thread() != QThread::currentThread()) return ScanOwnedComponent(owner, name);
+  TOwnerNameIndex* index = NameIndexOf(owner);
+  return index ? index->Find(name) : ScanOwnedComponent(owner, name);
 }
 
 bool IsValidIdent(const QString& name) {

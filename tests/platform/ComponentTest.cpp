@@ -3,7 +3,10 @@
 #include "platform/Graphics.h"
 #include "platform/Published.h"
 
+#include <QWidget>
 #include <gtest/gtest.h>
+#include <memory>
+#include <vector>
 
 namespace TestEnums {
 Q_NAMESPACE
@@ -144,6 +147,74 @@ TEST(Component, NamesAreUniqueAndValidUnderOneOwner) {
   EXPECT_THROW(b->SetName(QStringLiteral("1abc")), EComponentError);
   b->SetName(QStringLiteral("Block2"));
   EXPECT_EQ(FindOwnedComponent(&owner, QStringLiteral("BLOCK2")), b);
+}
+
+// Owners with many children answer look-ups from a name index; it must follow every way a
+// child's name or membership changes, for plain and for widget owners.
+template <class TOwner>
+void CheckNameIndexFollowsChildren() {
+  TOwner owner;
+  std::vector<TBaseThing*> things;
+  for (int i = 0; i < 100; ++i) {
+    things.push_back(Create<TBaseThing>(&owner));
+    things.back()->SetName(QStringLiteral("Thing%1").arg(i));
+  }
+  EXPECT_EQ(FindOwnedComponent(&owner, QStringLiteral("THING42")), things[42]);
+  EXPECT_THROW(things[1]->SetName(QStringLiteral("thing42")), EComponentError);
+
+  things[42]->SetName(QStringLiteral("Renamed"));
+  EXPECT_EQ(FindOwnedComponent(&owner, QStringLiteral("Thing42")), nullptr);
+  EXPECT_EQ(FindOwnedComponent(&owner, QStringLiteral("renamed")), things[42]);
+
+  things[43]->setObjectName(QStringLiteral("Raw"));  // bypasses SetName
+  EXPECT_EQ(FindOwnedComponent(&owner, QStringLiteral("RAW")), things[43]);
+  EXPECT_EQ(FindOwnedComponent(&owner, QStringLiteral("Thing43")), nullptr);
+
+  Free(things[44]);
+  EXPECT_EQ(FindOwnedComponent(&owner, QStringLiteral("Thing44")), nullptr);
+  auto* successor = Create<TBaseThing>(&owner);
+  successor->SetName(QStringLiteral("Thing44"));
+  EXPECT_EQ(FindOwnedComponent(&owner, QStringLiteral("thing44")), successor);
+
+  QObject elsewhere;
+  things[45]->setParent(&elsewhere);
+  EXPECT_EQ(FindOwnedComponent(&owner, QStringLiteral("Thing45")), nullptr);
+  EXPECT_EQ(FindOwnedComponent(&elsewhere, QStringLiteral("Thing45")), things[45]);
+  things[45]->setParent(&owner);
+  EXPECT_EQ(FindOwnedComponent(&owner, QStringLiteral("Thing45")), things[45]);
+
+  // Equal names can only come from setObjectName; the first child in order is found.
+  things[47]->setObjectName(QStringLiteral("Twin"));
+  things[46]->setObjectName(QStringLiteral("twin"));
+  EXPECT_EQ(FindOwnedComponent(&owner, QStringLiteral("TWIN")), things[46]);
+}
+
+TEST(Component, NameIndexOfPlainOwnerFollowsRenamesRemovalsAndMoves) { CheckNameIndexFollowsChildren<QObject>(); }
+
+TEST(Component, NameIndexOfWidgetOwnerFollowsRenamesRemovalsAndMoves) { CheckNameIndexFollowsChildren<QWidget>(); }
+
+TEST(Component, NameIndexOfWidgetOwnerSeesWidgetChildren) {
+  QWidget owner;
+  std::vector<QWidget*> widgets;
+  for (int i = 0; i < 50; ++i) {
+    widgets.push_back(new QWidget(&owner));
+    widgets.back()->setObjectName(QStringLiteral("Pane%1").arg(i));
+  }
+  EXPECT_EQ(FindOwnedComponent(&owner, QStringLiteral("pane7")), widgets[7]);
+  delete widgets[7];
+  auto* late = new QWidget();
+  late->setObjectName(QStringLiteral("Pane7"));
+  late->setParent(&owner);
+  EXPECT_EQ(FindOwnedComponent(&owner, QStringLiteral("PANE7")), late);
+}
+
+TEST(Component, NameIndexOfOwnerDestroyedAndReplacedStartsAfresh) {
+  for (int round = 0; round < 3; ++round) {
+    auto owner = std::make_unique<QObject>();
+    for (int i = 0; i < 40; ++i) Create<TBaseThing>(owner.get())->SetName(QStringLiteral("R%1x%2").arg(round).arg(i));
+    EXPECT_NE(FindOwnedComponent(owner.get(), QStringLiteral("r%1x39").arg(round)), nullptr);
+    EXPECT_EQ(FindOwnedComponent(owner.get(), QStringLiteral("r%1x39").arg(round - 1)), nullptr);
+  }
 }
 
 TEST(Component, AssignBetweenUnrelatedClassesIsAConversionError) {
