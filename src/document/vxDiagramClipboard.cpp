@@ -11,7 +11,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QHash>
 #include <QMimeData>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -37,6 +39,68 @@ QString BaseOf(const QString& name) {
   while (end > 0 && name[end - 1].isDigit()) --end;
   return name.left(end);
 }
+
+// The names pasted elements are checked against: the components of the element's owner, of
+// the diagram's owner and of the diagram, and the diagram's elements. The elements' names
+// are counted in a hash, and the free counter of each base name is remembered while the
+// pasted elements only take names, so renaming many pasted elements stays linear.
+class TPasteNames {
+public:
+  TPasteNames(const TvxDiagram* diagram, const std::vector<TDiagramControl*>& controls) : FDiagram(diagram) {
+    for (const TDiagramControl* control : controls) Count(control->Name(), +1);
+  }
+
+  bool IsTaken(const TDiagramControl* control, const QString& name) const {
+    if (name.isEmpty()) return true;  // a name that is all prefix cannot be kept
+    if (QObject* owner = FDiagram->Owner()) {
+      QObject* found = FindOwnedComponent(owner, name);
+      if (found && found != control) return true;
+    }
+    return FElementNames.value(name.toCaseFolded()) > 0;
+  }
+
+  // The first free name of the taken name's base with a counter: the copy of Block1 becomes
+  // Block2 (or the next free one).
+  QString FreeNameLike(const TDiagramControl* control, const QString& taken) {
+    const QString base = BaseOf(taken);
+    if (base.isEmpty()) return FDiagram->FindCompName(control, base);
+    int& next = FNextCounter[base.toCaseFolded()];
+    for (int n = std::max(next, 1);; ++n) {
+      const QString candidate = base + QString::number(n);
+      if (!IsCounterTaken(control, candidate)) {
+        next = n + 1;
+        return candidate;
+      }
+    }
+  }
+
+  void Rename(TDiagramControl* control, const QString& name) {
+    const QString old = control->Name();
+    control->SetName(name);
+    Count(old, -1);
+    Count(name, +1);
+    // A name given up may free a counter below the remembered one.
+    if (!old.isEmpty()) FNextCounter.remove(BaseOf(old).toCaseFolded());
+  }
+
+private:
+  bool IsCounterTaken(const TDiagramControl* control, const QString& candidate) const {
+    const QObject* componentOwner = control->parent();
+    return (componentOwner && FindOwnedComponent(componentOwner, candidate)) ||
+           (FDiagram->Owner() && FindOwnedComponent(FDiagram->Owner(), candidate)) ||
+           FindOwnedComponent(FDiagram, candidate) || FElementNames.value(candidate.toCaseFolded()) > 0;
+  }
+
+  void Count(const QString& name, int delta) {
+    if (name.isEmpty()) return;
+    int& count = FElementNames[name.toCaseFolded()];
+    count += delta;
+  }
+
+  const TvxDiagram* FDiagram;
+  QHash<QString, int> FElementNames;
+  QHash<QString, int> FNextCounter;
+};
 
 class TScopedFlag {
 public:
@@ -160,12 +224,13 @@ std::vector<TDiagramControl*> TvxDiagram::RenamePastedElements() {
   std::vector<TDiagramControl*> pasted;
   if (FClipPrefix.isEmpty()) return pasted;
   const std::vector<TDiagramControl*> controls = FDControls;
+  TPasteNames names(this, controls);
   for (TDiagramControl* control : controls) {
     if (!control->Name().startsWith(FClipPrefix)) continue;
     const QString wanted = control->Name().mid(FClipPrefix.size());
     // Free the prefixed name first so it does not count against the new one.
-    control->SetName(QString());
-    control->SetName(NameTakenForPaste(control, wanted) ? FreeNameLike(control, wanted) : wanted);
+    names.Rename(control, QString());
+    names.Rename(control, names.IsTaken(control, wanted) ? names.FreeNameLike(control, wanted) : wanted);
     pasted.push_back(control);
   }
   return pasted;
