@@ -1,6 +1,7 @@
 #include "document/DiagramLibrary.h"
 #include "drawing/DgrClasses.h"
 #include "elements/Blocks.h"
+#include "elements/GroupBlocks.h"
 #include "elements/Lines.h"
 
 void InitializeDiagramLibrary() {
@@ -9,6 +10,7 @@ void InitializeDiagramLibrary() {
     RegisterDgrPictureFormats();
     RegisterBlockClasses();
     RegisterLineClasses();
+    RegisterGroupBlockClasses();
     return true;
   }();
   (void)initialized;

@@ -1,35 +1,32 @@
 #pragma once
-// The selection wrapper: a group-like element the diagram keeps for the slmGroup selection
-// mode. It has no owner, is invisible and is never in the element lists. Its geometry and
-// grips come with selection and groups; here it only exists with its diagram link.
+// The selection frame: a group-like element the diagram keeps for the slmGroup selection
+// mode, showing one set of grips around everything selected. It has no owner, is invisible
+// (only its grips are drawn) and is never in the element lists. Its members are refreshed
+// from the selection whenever it is used, and they do not take it as their group.
 
-#include "elements/DiagramControl.h"
+#include "elements/GroupBlocks.h"
 
-class TSelectionBlock : public TDiagramControl {
+class TvxDiagram;
+
+class TSelectionBlock : public TBaseGroupBlock {
   Q_OBJECT
 public:
-  explicit TSelectionBlock(TCustomDiagram* diagram);
+  explicit TSelectionBlock(TvxDiagram* diagram);
+  void AfterConstruction() override;
 
   bool IsSelectionBlock() const override { return true; }
   bool IsGroup() const override { return false; }
 
-  void AnchorLinkChanged(TLinkPoint*) override {}
-  void LinkedAnchorChanged(TLinkPoint*, TAnchorChange) override {}
-  void DrawControl(const TDiagramDrawInfo&) override {}
-  bool PointInControl(const TPoint&) override { return false; }
-  void MoveBy(double, double) override {}
-  TSquare ControlRect() const override { return {}; }
-  TSquare SurroundRect() const override { return {}; }
-  void StartMoving() override {}
-  void ControlMoving(TControlMoveInfo&) override {}
-  void ControlInserting(TControlInsertInfo&) override {}
-  void ControlDrawing(TControlDrawInfo&) override {}
-  void StartHandleMoving() override {}
-  void HandleMoving(THandleMoveInfo&) override {}
+  // Every selected element that is not selected as a member of a selected group.
+  void UpdateMembers() override;
 
-  // Its diagram, without being registered there.
-  TCustomDiagram* OwnerDiagram() const { return FOwnerDiagram; }
+  // The angle of the one selected block, set without turning the members.
+  void TakeAngle(double angle) { SetAngleField(angle); }
+  // Nothing selected: no angle, the rotation centre in the middle.
+  void ResetAngle();
+
+  TvxDiagram* OwnerDiagram() const { return FOwnerDiagram; }
 
 private:
-  TCustomDiagram* FOwnerDiagram;
+  TvxDiagram* FOwnerDiagram;
 };

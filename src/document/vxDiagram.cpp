@@ -1,6 +1,7 @@
 #include "document/vxDiagram.h"
 #include "elements/Blocks.h"
 #include "document/SelectionBlock.h"
+#include "elements/GroupBlocks.h"
 #include "document/StreamDiagram.h"
 #include "document/UndoStack.h"
 #include "elements/LinkPoints.h"
@@ -11,6 +12,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <limits>
 #include <cmath>
 
 namespace {
@@ -27,6 +29,7 @@ bool Contains(const std::vector<TDiagramControl*>& list, const TDiagramControl* 
 }  // namespace
 
 TvxDiagram::TvxDiagram(QWidget* parent) : TDgrCustomControl(parent) {
+  RegisterGroupBlockClasses();  // streams naming groups can always be read
   FLayers = std::make_unique<TDiagramLayers>(this, this);
   FPageSettings = std::make_unique<TDiagramPageSettings>(this);
   FPrintSettings = std::make_unique<TDiagramPrintSettings>(this);
@@ -51,8 +54,7 @@ TvxDiagram::TvxDiagram(QWidget* parent) : TDgrCustomControl(parent) {
 void TvxDiagram::AfterConstruction() {
   TDgrCustomControl::AfterConstruction();
   ResetView();
-  FSelBlock.reset(Create<TSelectionBlock>(static_cast<TCustomDiagram*>(this)));
-  FSelBlock->SetVisible(false);
+  FSelBlock.reset(Create<TSelectionBlock>(this));
   ClearUndoStack();
 }
 
@@ -183,11 +185,12 @@ TDiagramControl* TvxDiagram::CreateControl(const QMetaObject* elementClass, cons
 // --- Registry -------------------------------------------------------------------------------
 
 void TvxDiagram::RegisterControl(TDiagramControl* control) {
+  if (control->IsSelectionBlock()) return;  // the selection frame is never listed
   if (control->Name().isEmpty() && !IsLoading()) control->SetName(FindCompName(control, QString()));
   FDControls.push_back(control);
+  FSpatialIndex.ListChanged();
   if (control->Selected() && !Contains(FSelecteds, control)) FSelecteds.push_back(control);
   if (!IsLoading() && OnInsertDControl) OnInsertDControl(this, control);
-  FSpatialIndex.ListChanged();
   if (control->IsBlock() && !IsLoading() && FSnapGrid->Active() && FSnapGrid->Force()) {
     const TSquare rect = control->ControlRect();
     const TDot snapped = FSnapGrid->SnapPoint({rect.Left, rect.Top});
@@ -199,12 +202,13 @@ void TvxDiagram::RegisterControl(TDiagramControl* control) {
 }
 
 void TvxDiagram::UnregisterControl(TDiagramControl* control) {
+  if (control->IsSelectionBlock()) return;
   if (FPreviousDControl == control) FPreviousDControl = nullptr;
   RemoveFirst(FDControls, control);
+  FSpatialIndex.Remove(control);
   RemoveFirst(FSelecteds, control);
   if (!IsDestroying()) {
     if (OnRemoveDControl) OnRemoveDControl(this, control);
-  FSpatialIndex.Remove(control);
     RecalcExtent();
     Redraw();
   }
@@ -212,12 +216,16 @@ void TvxDiagram::UnregisterControl(TDiagramControl* control) {
 }
 
 void TvxDiagram::RegisterBlock(TDiagramControl* block) {
+  if (block->IsSelectionBlock()) return;
   FBlocks.push_back(block);
   if (!IsLoading() && OnInsertBlock) OnInsertBlock(this, block);
   Modified();
 }
 
-void TvxDiagram::UnregisterBlock(TDiagramControl* block) { RemoveFirst(FBlocks, block); }
+void TvxDiagram::UnregisterBlock(TDiagramControl* block) {
+  if (block->IsSelectionBlock()) return;
+  RemoveFirst(FBlocks, block);
+}
 
 void TvxDiagram::RegisterLine(TDiagramControl* line) {
   FLinks.push_back(line);
@@ -330,47 +338,6 @@ void TvxDiagram::RefreshToolbars() {
   for (IDiagramSubscriber* subscriber : subscribers) subscriber->DgrNotification(info);
 }
 
-// --- Selection ------------------------------------------------------------------------------
-
-void TvxDiagram::BeginUpdateSel() {
-  if (FUpdatingSel++ == 0) {
-    if (OnSelectionChanging) OnSelectionChanging(this);
-    FireDesignEvent(etSelectionChanging);
-  }
-}
-
-void TvxDiagram::EndUpdateSel() {
-  if (FUpdatingSel <= 0) return;
-  if (--FUpdatingSel == 0) {
-    if (OnSelectionChanged) OnSelectionChanged(this);
-    FireDesignEvent(etSelectionChanged);
-  }
-}
-
-void TvxDiagram::FireDesignEvent(TDiagramEventType type) {
-  if (OnDesignEvent) OnDesignEvent(this, type, 0);
-}
-
-void TvxDiagram::ControlSelectionChanged(TDiagramControl* control, bool selected) {
-  BeginUpdateSel();
-  try {
-    if (selected) {
-      if (!Contains(FSelecteds, control)) FSelecteds.push_back(control);
-      if (OnSelectDControl) OnSelectDControl(this, control);
-      FireDesignEvent(etControlSelected);
-    } else {
-      RemoveFirst(FSelecteds, control);
-      if (OnUnselectDControl) OnUnselectDControl(this, control);
-      FireDesignEvent(etControlUnselected);
-    }
-    Redraw();
-  } catch (...) {
-    EndUpdateSel();
-    throw;
-  }
-  EndUpdateSel();
-}
-
 // --- Block painting hooks -------------------------------------------------------------------
 
 bool TvxDiagram::DoDrawBlock(TDiagramControl* block, const TDiagramDrawInfo& info,
@@ -398,24 +365,6 @@ void TvxDiagram::DoGetSurroundPts(TDiagramControl* block, TPointArray& points) {
   if (OnGetSurroundPts) OnGetSurroundPts(this, block, points);
 }
 
-bool TvxDiagram::UsesSelectionBlock() const { return FSelectionMode == slmGroup && SelectedCount() > 1; }
-
-void TvxDiagram::UnselectInvisible() {
-  const std::vector<TDiagramControl*> selected = FSelecteds;
-  for (TDiagramControl* control : selected)
-    if (!control->IsVisible()) control->SetSelected(false);
-}
-
-void TvxDiagram::DeleteSelecteds() {
-  if (FDesignMode == ddmNonEditable) return;
-  const std::vector<TDiagramControl*> selected = FSelecteds;
-  BeginUpdate();
-  for (TDiagramControl* control : selected)
-    if (!control->Restrictions().testFlag(crNoDelete) && (!control->LayerObj() || control->LayerObj()->Editable()))
-      Free(control);
-  EndUpdate();
-}
-
 // --- Links ----------------------------------------------------------------------------------
 
 void TvxDiagram::NotifyLinkAdded(TDiagramControl* control, TDiagramControl* line, TLinkPoint* linkPoint) {
@@ -424,26 +373,6 @@ void TvxDiagram::NotifyLinkAdded(TDiagramControl* control, TDiagramControl* line
 
 void TvxDiagram::NotifyLinkRemoved(TDiagramControl* control, TDiagramControl* line, TLinkPoint* linkPoint) {
   if (!IsDestroying() && OnLinkRemoved) OnLinkRemoved(this, control, line, linkPoint);
-}
-
-// --- Z-order --------------------------------------------------------------------------------
-
-void TvxDiagram::BringToFront(TDiagramControl* control) {
-  auto it = std::find(FDControls.begin(), FDControls.end(), control);
-  if (it == FDControls.end()) return;
-  FDControls.erase(it);
-  FDControls.push_back(control);
-  Redraw();
-  Modified();
-}
-
-void TvxDiagram::SendToBack(TDiagramControl* control) {
-  auto it = std::find(FDControls.begin(), FDControls.end(), control);
-  if (it == FDControls.end()) return;
-  FDControls.erase(it);
-  FDControls.insert(FDControls.begin(), control);
-  Redraw();
-  Modified();
 }
 
 // --- Layers ---------------------------------------------------------------------------------
@@ -520,6 +449,12 @@ int TvxDiagram::Zoom() const {
 void TvxDiagram::SetZoom(int value) {
   if (value == Zoom()) return;
   SetZoomRatio(value / 100.0);
+  // A zoom read from a stream comes back as stored: otherwise every save and load (and
+  // every undo) of a zoom like 194 would lower it by one. The ratio moves by a few units
+  // in the last place at most.
+  if (IsLoading())
+    for (int step = 0; step < 4 && Zoom() < value; ++step)
+      FZoomRatio = std::nextafter(FZoomRatio, std::numeric_limits<double>::infinity());
   Redraw();
 }
 

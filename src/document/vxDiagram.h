@@ -15,6 +15,7 @@
 #include "elements/DiagramLayers.h"
 #include "platform/Control.h"
 #include "platform/Graphics.h"
+#include "streaming/ComponentStream.h"
 
 #include <QPointer>
 #include <functional>
@@ -22,6 +23,7 @@
 #include <vector>
 
 class TSelectionBlock;
+class TGroupBlock;
 class TDiagramUndoStack;
 class TCanvas;
 class QIODevice;
@@ -118,7 +120,7 @@ using TBeforeCreateControlEvent =
     std::function<void(TvxDiagram* sender, const QString& controlId, QString& componentBaseName)>;
 using TDiagramDesignEvent = std::function<void(TvxDiagram* sender, TDiagramEventType type, int info)>;
 
-class TvxDiagram : public TDgrCustomControl, public TCustomDiagram {
+class TvxDiagram : public TDgrCustomControl, public TCustomDiagram, public IChildStreamPolicy {
   Q_OBJECT
   // Diagram settings, in stream order.
   Q_PROPERTY(bool PaintLinesFirst READ PaintLinesFirst WRITE SetPaintLinesFirst)
@@ -277,10 +279,10 @@ public:
   bool UsingCache() const { return FUseCache; }
   // Elements actually drawn by the last pass (culling diagnostics).
   int LastPaintedCount() const { return FLastPaintedCount; }
-
   // Where the elements are (client units), in paint order; the paint pass culls with it.
   TSpatialIndex& SpatialIndex() { return FSpatialIndex; }
   void ControlBoundsChanged(TDiagramControl* control) override { FSpatialIndex.BoundsChanged(control); }
+
   // --- Units ----------------------------------------------------------------------------
   int ScreenPixelsPerInch() const;
   double ClientToInches(double x) const { return x / ScreenPixelsPerInch(); }
@@ -303,6 +305,10 @@ public:
   QString FindCompName(const QObject* component, const QString& baseName) const;
   // A new element of a registered class, named, not yet in the diagram; nullptr for nullptr.
   TDiagramControl* CreateControl(const QMetaObject* elementClass, const QString& controlId);
+  // An element made from the stored text of a library item: its first element, or the
+  // outermost group of it, with that group's members. Nameless and in no diagram; nullptr
+  // for data without elements. The other elements of the data are freed.
+  TDiagramControl* CreateControlFromData(const QString& data, const QString& controlId);
 
   // --- Update batching and notification ---------------------------------------------------
   void BeginUpdate();
@@ -361,7 +367,7 @@ public:
   bool UsesSelectionBlock() const override;
   TDot ClientToCanvas(const TDot& point) const override;
   void ControlSelectionChanged(TDiagramControl* control, bool selected) override;
-  void RefreshSelectionBlockAngle() override {}
+  void RefreshSelectionBlockAngle() override;
   void NotifyLinkAdded(TDiagramControl* control, TDiagramControl* line, TLinkPoint* linkPoint) override;
   void NotifyLinkRemoved(TDiagramControl* control, TDiagramControl* line, TLinkPoint* linkPoint) override;
   TTextCell* EditingCell() const override { return nullptr; }
@@ -399,6 +405,28 @@ public:
   // --- Selection brackets -------------------------------------------------------------
   void BeginUpdateSel();
   void EndUpdateSel();
+
+  // --- Selection, groups and paint order ----------------------------------------------
+  void SelectAll();
+  void UnselectAll();
+  // Called by an element's Selected setter: lists it (or drops it) and announces it.
+  void ControlSelected(TDiagramControl* control);
+  void ControlUnselected(TDiagramControl* control);
+  // Sets the flag of the element and, for a group, of all its members at any depth.
+  void SelectDeep(TDiagramControl* control, bool selected);
+  // A new empty group in this diagram (CustomGroupBlockClass or TGroupBlock).
+  TGroupBlock* AddGroup();
+  // Groups the selected elements that are not members; nullptr (and no group left) when
+  // fewer than two would join.
+  TGroupBlock* GroupSelectedBlocks();
+  void UngroupSelectedBlocks();
+  // The selected elements not selected as members, brought to front or sent to back.
+  void BringToFront();
+  void SendToBack();
+  void MoveControlIndex(TDiagramControl* control, int newIndex);
+  // Frees the selected elements whose restrictions contain none of mask and whose layer
+  // is editable, then pushes the "delete" undo step.
+  void DeleteControls(TControlRestrictions mask);
 
   // --- Published settings -------------------------------------------------------------
   bool PaintLinesFirst() const { return FPaintLinesFirst; }
@@ -537,6 +565,10 @@ public:
   void GetChildren(const std::function<void(QObject*)>& proc, QObject* root) override;
   QObject* GetChildOwner() override { return Owner(); }
   QObject* GetChildParent() override { return this; }
+  // Streams create only element classes here, and elements whose stored name another
+  // component of the owner already has get a free name instead of failing the read.
+  bool AcceptsChildClass(const QMetaObject* childClass) const override;
+  QString NameForClashingChild(QObject* child, const QString& storedName) override;
   void Loaded() override;
   // True while the diagram writes its elements as children (files, undo, clipboard).
   bool InternalStreaming() const { return FInternalStreaming; }
@@ -683,6 +715,8 @@ private:
   std::vector<TDiagramControl*> FLinks;
   std::vector<TDiagramControl*> FSelecteds;
   std::vector<IDiagramSubscriber*> FSubList;
+  // Follows FDControls (declared before it).
+  TSpatialIndex FSpatialIndex{FDControls};
 
   int FUpdateCount = 0;
   int FRedrawRequestCount = 0;
@@ -706,8 +740,6 @@ private:
   std::unique_ptr<TSnapGrid> FSnapGrid;
   std::unique_ptr<TPageLines> FPageLines;
   std::unique_ptr<TDiagramBackground> FBackground;
-  // Follows FDControls (declared before it).
-  TSpatialIndex FSpatialIndex{FDControls};
   std::unique_ptr<TDiagramRuler> FTopRuler;
   std::unique_ptr<TDiagramRuler> FLeftRuler;
   std::unique_ptr<TSelectionBlock> FSelBlock;

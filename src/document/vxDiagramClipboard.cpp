@@ -6,6 +6,7 @@
 // arrive with that prefix and are renamed to free names.
 #include "document/StreamDiagram.h"
 #include "document/vxDiagram.h"
+#include "elements/GroupBlocks.h"
 #include "platform/Component.h"
 #include "streaming/ObjectText.h"
 
@@ -180,25 +181,7 @@ void TvxDiagram::CopyToClipboard() {
 void TvxDiagram::CutToClipboard() {
   CopyToClipboard();
   if (FDesignMode == ddmNonEditable) return;
-  const std::vector<TDiagramControl*> selected = FSelecteds;
-  std::vector<QPointer<TDiagramControl>> doomed;
-  for (TDiagramControl* control : selected)
-    if (!control->Restrictions().testFlag(crNoDelete) && !control->Restrictions().testFlag(crNoClipboard) &&
-        (!control->LayerObj() || control->LayerObj()->Editable()))
-      doomed.emplace_back(control);
-  if (!doomed.empty()) {
-    BeginUpdate();
-    try {
-      for (const QPointer<TDiagramControl>& control : doomed)
-        if (control) Free(control.data());
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
-    Modified();
-    PushUndoStack(QStringLiteral("delete"));
-  }
+  DeleteControls(TControlRestrictions(crNoDelete) | crNoClipboard);
   Redraw();
 }
 
@@ -334,4 +317,49 @@ bool TvxDiagram::CanCopy() const { return !FSelecteds.empty() && FMouseState == 
 bool TvxDiagram::CanPaste() const {
   if (FDesignMode == ddmNonEditable) return false;
   return FMouseState == msBrowsing && ClipboardHasPrivateFormat();
+}
+
+// --- Library items ------------------------------------------------------------------------------
+
+namespace {
+
+void CollectWithMembers(TDiagramControl* control, std::vector<TDiagramControl*>& into) {
+  into.push_back(control);
+  if (auto* group = dynamic_cast<TBaseGroupBlock*>(control))
+    for (TDiagramControl* member : group->Members()->Controls())
+      if (member != control) CollectWithMembers(member, into);
+}
+
+}  // namespace
+
+TDiagramControl* TvxDiagram::CreateControlFromData(const QString& data, const QString& controlId) {
+  auto* scratch = Create<TvxDiagram>(qobject_cast<QWidget*>(ChildOwner()));
+  try {
+    scratch->MergeFromText(data);
+  } catch (...) {
+    Free(scratch);
+    throw;
+  }
+  TDiagramControl* result = scratch->DControlCount() > 0 ? scratch->DControls(0) : nullptr;
+  if (result && result->IsMember()) result = result->MasterGroup();
+  std::vector<TDiagramControl*> taken;
+  if (result) CollectWithMembers(result, taken);
+
+  // The scratch diagram counts as going away: elements leave it without removal notices,
+  // so lines inside the item keep their anchors; the elements not taken are freed.
+  scratch->SetComponentState(csDestroying);
+  while (scratch->DControlCount() > 0) {
+    TDiagramControl* control = scratch->DControls(0);
+    if (std::find(taken.begin(), taken.end(), control) == taken.end()) {
+      Free(control);
+      continue;
+    }
+    control->SetName(QString());
+    control->SetDiagram(nullptr);
+  }
+  for (TDiagramControl* control : taken)
+    if (control->parent() == scratch) control->setParent(ChildOwner());
+  Free(scratch);
+  if (result) result->SetDControlID(controlId);
+  return result;
 }

@@ -122,3 +122,18 @@ void TvxDiagram::LoadFromFile(const QString& fileName) {
 }
 
 QString TvxDiagram::GetAsText() { return QString::fromUtf8(SaveToBytes(true)); }
+
+// --- Children read from streams ---------------------------------------------------------------
+
+bool TvxDiagram::AcceptsChildClass(const QMetaObject* childClass) const {
+  for (const QMetaObject* meta = childClass; meta; meta = meta->superClass())
+    if (meta == &TDiagramControl::staticMetaObject) return true;
+  return false;
+}
+
+QString TvxDiagram::NameForClashingChild(QObject* child, const QString& storedName) {
+  // Block7 taken: the next free BlockN.
+  qsizetype end = storedName.size();
+  while (end > 0 && storedName[end - 1].isDigit()) --end;
+  return FindCompName(child, storedName.left(end));
+}

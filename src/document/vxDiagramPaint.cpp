@@ -197,7 +197,8 @@ std::vector<TDiagramControl*> TvxDiagram::PaintCandidates() {
 }
 
 void TvxDiagram::DrawElementHandles(TCanvas* canvas, TDiagramControl* control) {
-  if (!control->IsVisible()) return;
+  // The selection frame is invisible itself; only its grips show.
+  if (!control->IsVisible() && !control->IsSelectionBlock()) return;
   TDiagramDrawInfo info{canvas, control->Drawer(), control->DgrDrawer()};
   control->DrawHandles(info);
   if (!control->IsGroup()) return;

@@ -89,6 +89,7 @@ void TCustomDiagramBlock::SetBoundsRect(const TSquare& rect) {
 }
 
 void TCustomDiagramBlock::BoundsChanged(const TSquare& oldBounds, const TSquare& newBounds) {
+  if (TDiagramControl* group = GroupBlock()) group->MemberGeometryChanged(this);
   TCustomDiagram* diagram = Diagram();
   if (!diagram) return;
   NotifyAnchoreds(acPosition);
@@ -103,8 +104,8 @@ void TCustomDiagramBlock::SetAngle(double angle) {
   const double old = Angle();
   if (normalized == old) return;
   SetAngleField(normalized);
-  AngleChanged(old);
   NotifyBoundsChanged();
+  AngleChanged(old);
   Redraw();
 }
 
@@ -289,6 +290,7 @@ void TCustomDiagramBlock::SetRotateFont(bool value) { DefaultTextCell()->SetRota
 
 void TCustomDiagramBlock::RotationChanged() {
   TDiagramControl::RotationChanged();
+  if (TDiagramControl* group = GroupBlock()) group->MemberGeometryChanged(this);
   CursorRingFollowsAngle();
   NotifyAnchoreds(acPosition);
 }
@@ -296,7 +298,8 @@ void TCustomDiagramBlock::RotationChanged() {
 void TCustomDiagramBlock::DiagramChanged(TCustomDiagram* oldDiagram, TCustomDiagram* newDiagram) {
   if (!IsDestroying()) UpdateBlockHandles();
   if (oldDiagram) {
-    NotifyAnchoreds(acRemoval);
+    // Leaving a diagram that is going away keeps the links between its elements.
+    if (!oldDiagram->IsDiagramDestroying()) NotifyAnchoreds(acRemoval);
     oldDiagram->UnregisterBlock(this);
   }
   if (newDiagram) newDiagram->RegisterBlock(this);

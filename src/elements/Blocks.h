@@ -230,6 +230,13 @@ protected:
     StoreCursorGeometry(rect, angle, rotCenter);
   }
   void SetRotationCenterField(const TDot& center) { FRotCenter = center; }
+  // Stores the bounds without the bounds-changed rules (rectangles computed from others).
+  void SetBoundsFields(const TSquare& rect) {
+    FLeft = rect.Left;
+    FTop = rect.Top;
+    FWidth = rect.Right - rect.Left;
+    FHeight = rect.Bottom - rect.Top;
+  }
   // Families whose outline depends on more than bounds, angle and shape call this when it
   // changes, so the cached outline is rebuilt.
   void InvalidateOutline() { ++FOutlineRevision; }

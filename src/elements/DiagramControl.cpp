@@ -56,7 +56,8 @@ void TDiagramControl::AfterConstruction() {
 
 void TDiagramControl::BeforeDestruction() {
   TComponent::BeforeDestruction();
-  if (FGroupBlock) FGroupBlock = nullptr;  // groups drop their members themselves
+  if (FGroupBlock) FGroupBlock->RemoveMember(this);  // the group forgets this member
+  FGroupBlock = nullptr;
   if (FDiagram) {
     TTextCell* editing = FDiagram->EditingCell();
     if (editing && editing->DControl() == this) FDiagram->CloseEditor(false);
@@ -135,6 +136,12 @@ void TDiagramControl::SetSelected(bool selected) {
   FSelected = selected;
   if (FDiagram) FDiagram->ControlSelectionChanged(this, selected);
   SelectedChanged();
+}
+
+bool TDiagramControl::SetSelectedFlag(bool selected) {
+  if (selected == FSelected) return false;
+  FSelected = selected;
+  return true;
 }
 
 bool TDiagramControl::IsVisible() const {
@@ -326,15 +333,15 @@ void TDiagramControl::Redraw() {
   if (FDiagram) FDiagram->Redraw();
 }
 
+void TDiagramControl::NotifyBoundsChanged() {
+  if (FDiagram) FDiagram->ControlBoundsChanged(this);
+}
+
 // --- Text cells ---------------------------------------------------------------------------
 
 TTextCell* TDiagramControl::DefaultTextCell() {
   if (FTextCells->Count() == 0) FTextCells->Add();
   return FTextCells->Cell(0);
-}
-
-void TDiagramControl::NotifyBoundsChanged() {
-  if (FDiagram) FDiagram->ControlBoundsChanged(this);
 }
 
 bool TDiagramControl::HasDefaultTextCell() const { return FTextCells && FTextCells->Count() > 0; }

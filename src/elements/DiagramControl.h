@@ -128,18 +128,23 @@ public:
   bool AsMember() const;
   // Leaf members of a group in member order (groups override).
   virtual void CollectLeafMembers(std::vector<TDiagramControl*>& into) { into.push_back(this); }
+  // Group side of membership: a member is going away, or its geometry changed.
+  virtual void RemoveMember(TDiagramControl*) {}
+  virtual void MemberGeometryChanged(TDiagramControl*) {}
+  // Stores the selection flag without checks or notices; true when it changed.
+  bool SetSelectedFlag(bool selected);
 
   // What kind of element this is, for the diagram's lists.
   virtual bool IsBlock() const { return false; }
   virtual bool IsLine() const { return false; }
+  // Whether every change of ControlRect / SurroundRect ends in NotifyBoundsChanged. The
+  // diagram's spatial index follows such elements; others it measures on every query.
+  virtual bool ReportsBoundsChanges() const { return false; }
 
   // --- Capability tests ---------------------------------------------------------------
   bool CanMove() const { return CanDo(crNoMove, true); }
   bool CanResize() const { return CanDo(crNoResize, true); }
   bool CanRotate() const { return CanDo(crNoRotation, true); }
-  // Whether every change of ControlRect / SurroundRect ends in NotifyBoundsChanged. The
-  // diagram's spatial index follows such elements; others it measures on every query.
-  virtual bool ReportsBoundsChanges() const { return false; }
   bool CanEdit() const { return CanDo(crNoEdit, true); }
   bool CanMoveRotCenter() const { return CanDo(crNoRotCenterMove, true); }
   bool CanLink() const { return CanDo(crNoLink, true); }
@@ -239,13 +244,13 @@ protected:
   virtual TLinkPoint* CreateLinkPoint(TLinkPoints* collection);
 
   void SetAngleField(double angle) { FAngle = angle; }
+  // Tells the diagram that the element's bounds may have changed.
+  void NotifyBoundsChanged();
   // Font changes of the element's own font.
   void FontChanged();
   void ApplyDiagramFont();
   void ApplyDiagramShowHint();
 
-  // Tells the diagram that the element's bounds may have changed.
-  void NotifyBoundsChanged();
 private:
   bool CanDo(TControlRestriction restriction, bool layerEditableCounts) const;
   void DropSelectionIfHidden();

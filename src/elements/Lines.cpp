@@ -245,6 +245,7 @@ void TCustomDiagramLine::HandlesChanged() {
   if (ComponentState() & (TComponentState(csLoading) | csReading)) return;
   UpdateLine();
   NotifyAnchoreds(acPosition);
+  if (TDiagramControl* group = GroupBlock()) group->MemberGeometryChanged(this);
 }
 
 void TCustomDiagramLine::AnchorLinkChanged(TLinkPoint* linkPoint) {
@@ -270,7 +271,8 @@ void TCustomDiagramLine::UnlinkUnselectedAnchors() {
 
 void TCustomDiagramLine::DiagramChanged(TCustomDiagram* oldDiagram, TCustomDiagram* newDiagram) {
   if (oldDiagram) {
-    NotifyAnchoreds(acRemoval);
+    // Leaving a diagram that is going away keeps the links between its elements.
+    if (!oldDiagram->IsDiagramDestroying()) NotifyAnchoreds(acRemoval);
     oldDiagram->UnregisterLine(this);
   }
   if (newDiagram) newDiagram->RegisterLine(this);

@@ -154,9 +154,11 @@ private:
     const TObjectHeader header = FValues.ReadObjectHeader();
     const QString className = FromUtf8(header.ClassName);
     const TRegisteredClass* registered = FindClass(className);
-    if (!registered) throw EClassNotFound(QStringLiteral("Class %1 not found").arg(className));
-
     auto* parentHooks = dynamic_cast<TStreamHooks*>(parent);
+    auto* policy = dynamic_cast<IChildStreamPolicy*>(parent);
+    if (!registered || (policy && !policy->AcceptsChildClass(registered->MetaObject)))
+      throw EClassNotFound(QStringLiteral("Class %1 not found").arg(className));
+
     QObject* owner = parentHooks ? parentHooks->GetChildOwner() : nullptr;
     if (!owner) owner = FRoot;
     QObject* childParent = parentHooks ? parentHooks->GetChildParent() : nullptr;
@@ -165,13 +167,15 @@ private:
 
     QObject* existing = (header.Flags & ofInherited) ? FindOwnedComponent(owner, name) : nullptr;
     if (existing && !InheritsFrom(existing->metaObject(), registered->MetaObject)) existing = nullptr;
-    if (!existing && IsNameTaken(owner, name))
+    const bool clashes = !existing && IsNameTaken(owner, name);
+    if (clashes && !policy)
       throw EComponentError(QStringLiteral("A component named %1 already exists").arg(name));
 
     QPointer<QObject> child = existing ? existing : registered->Factory(owner);
     try {
       BeginLoading(child);
-      if (!existing) NameCreatedChild(child, owner, name);
+      if (clashes) NameClashingChild(child, owner, name, *policy);
+      else if (!existing) NameCreatedChild(child, owner, name);
       if (auto* hooks = dynamic_cast<TStreamHooks*>(child.data())) hooks->SetParentComponent(childParent);
       ReadObjectBody(child);
     } catch (...) {
@@ -204,6 +208,16 @@ private:
       FOwnedNames[owner].insert(name.toLower());
     }
     child->setObjectName(name);
+  }
+
+  // The parent may give a child whose stored name is taken another name; references in the
+  // stream to the stored name still reach this child.
+  void NameClashingChild(QObject* child, QObject* owner, const QString& storedName, IChildStreamPolicy& policy) {
+    const QString name = policy.NameForClashingChild(child, storedName);
+    if (name.isEmpty() || IsNameTaken(owner, name))
+      throw EComponentError(QStringLiteral("A component named %1 already exists").arg(storedName));
+    NameCreatedChild(child, owner, name);
+    FRenamed.insert(storedName.toLower(), child);
   }
 
   // ---- properties ----
@@ -397,6 +411,7 @@ private:
   };
 
   QObject* FindComponentNamed(const QString& name) {
+    if (QObject* renamed = FRenamed.value(name.toLower())) return renamed;
     if (FNameIndex.isEmpty()) {
       // Objects created by this read take precedence over other children of the lookup root.
       for (QObject* child : FLookupRoot->children())
@@ -454,6 +469,7 @@ private:
   std::vector<QPointer<QObject>> FLoaded;
   std::vector<TFixup> FFixups;
   QHash<QString, QObject*> FNameIndex;
+  QHash<QString, QPointer<QObject>> FRenamed;
   QHash<QObject*, QSet<QString>> FOwnedNames;
   std::string_view FClaimName;
   bool FClaimed = false;

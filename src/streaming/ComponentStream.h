@@ -23,6 +23,18 @@ struct TComponentStreamOptions {
   QObject* LookupRoot = nullptr;
 };
 
+// What a parent decides about the children a stream creates for it (implemented by parents
+// that care; others accept every registered class and fail on a name clash).
+class IChildStreamPolicy {
+public:
+  virtual ~IChildStreamPolicy() = default;
+  // Whether a stream may create a child of this class here; others read as unknown classes.
+  virtual bool AcceptsChildClass(const QMetaObject* childClass) const = 0;
+  // A free name for a child whose stored name is already taken in its owner; empty: the
+  // clash fails the read.
+  virtual QString NameForClashingChild(QObject* child, const QString& storedName) = 0;
+};
+
 // The binary form of root and its children. Raises EWriteError ("Stream write error") for
 // names that do not fit the stream or non-finite floats.
 QByteArray WriteComponent(QObject* root, const TComponentStreamOptions& options = {});

@@ -73,6 +73,19 @@ TEST_F(View, ZoomIsClampedAndReadBack) {
   EXPECT_EQ(diagram->TopRuler()->Zoom(), 1000);
 }
 
+TEST_F(View, AZoomReadFromAStreamComesBackAsStored) {
+  // Setting 194 reads back 193; saving writes 193, and loading must not make it 192.
+  for (int zoom : {194, 35, 29, 143, 70, 100}) {
+    diagram->SetZoom(zoom);
+    const int stored = diagram->Zoom();
+    diagram->LoadFromBytes(diagram->SaveToBytes(true), true);
+    EXPECT_EQ(diagram->Zoom(), stored) << zoom;
+    diagram->LoadFromBytes(diagram->SaveToBytes(false), false);
+    EXPECT_EQ(diagram->Zoom(), stored) << zoom;
+    EXPECT_NEAR(diagram->ZoomRatio(), zoom / 100.0, 0.0101) << zoom;
+  }
+}
+
 TEST_F(View, StepZoomReachesItsEnds) {
   const TSquare click{100, 100, 103, 104};
   struct Case { int from; bool in; double to; };
