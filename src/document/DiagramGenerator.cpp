@@ -2,6 +2,7 @@
 
 #include "document/vxDiagram.h"
 #include "elements/Blocks.h"
+#include "elements/GroupBlocks.h"
 #include "elements/LinkPoints.h"
 
 #include <cmath>
@@ -115,6 +116,24 @@ int AddLines(TvxDiagram* diagram, QObject* owner, const std::vector<TDiagramBloc
   return made;
 }
 
+// A few groups of two neighbouring blocks, spread over the diagram (one per hundred blocks).
+int AddGroups(TvxDiagram* diagram, const std::vector<TDiagramBlock*>& blocks) {
+  if (blocks.size() < 20) return 0;
+  const size_t groups = blocks.size() / 100 + 1;
+  const size_t stride = blocks.size() / groups;
+  int made = 0;
+  for (size_t k = 0; k < groups; ++k) {
+    const size_t first = k * stride;
+    if (first + 1 >= blocks.size()) break;
+    TGroupBlock* group = diagram->AddGroup();
+    if (!group) break;
+    group->Members()->Add(blocks[first]);
+    group->Members()->Add(blocks[first + 1]);
+    ++made;
+  }
+  return made;
+}
+
 }  // namespace
 
 TGenerateResult GenerateDiagram(TvxDiagram* diagram, QObject* owner, const TGenerateOptions& options) {
@@ -126,5 +145,6 @@ TGenerateResult GenerateDiagram(TvxDiagram* diagram, QObject* owner, const TGene
   TGenerateResult result;
   result.Blocks = static_cast<int>(blocks.size());
   result.Lines = AddLines(diagram, owner, blocks, options.Lines, random);
+  result.Groups = AddGroups(diagram, blocks);
   return result;
 }

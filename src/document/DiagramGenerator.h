@@ -16,8 +16,9 @@ struct TGenerateOptions {
 struct TGenerateResult {
   int Blocks = 0;
   int Lines = 0;
+  int Groups = 0;
 };
 
-// Fills the diagram with blocks (owned by owner) and lines anchored between them. Lines
-// are left out when no line class is registered.
+// Fills the diagram with blocks (owned by owner), lines anchored between them and a few
+// groups of two blocks. Lines are left out when no line class is registered.
 TGenerateResult GenerateDiagram(TvxDiagram* diagram, QObject* owner, const TGenerateOptions& options);
