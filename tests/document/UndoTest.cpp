@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -118,6 +119,36 @@ TEST_F(UndoTest, ClearUndoStackKeepsOneUnlabelledSnapshotOfThePresent) {
   EXPECT_EQ(diagram->UndoStack()->Item(0)->State, diagram->SaveToBytes(false));
   diagram->Undo();
   EXPECT_EQ(diagram->DControlCount(), 1);
+}
+
+// Snapshots are kept as content-defined chunks: a history of a large diagram that changes a
+// little between steps stores the unchanged parts once, and every step still comes back
+// byte for byte.
+TEST_F(UndoTest, SnapshotsOfALargeDiagramShareUnchangedChunksAndRestoreExactly) {
+  std::vector<TDiagramBlock*> blocks;
+  for (int i = 0; i < 300; ++i) blocks.push_back(AddBlock(20 + (i % 20) * 120, 20 + (i / 20) * 90));
+  diagram->ClearUndoStack();
+  std::vector<QByteArray> states{diagram->SaveToBytes(false)};
+  for (int step = 1; step < TDiagramUndoStack::MaxItems; ++step) {
+    blocks[static_cast<size_t>(step * 37 % 300)]->SetLeft(5000 + step);  // one block moves per step
+    if (step == 4) AddBlock(1, 1);                                     // and one arrives early on
+    diagram->PushUndoStack(QStringLiteral("move"));
+    states.push_back(diagram->SaveToBytes(false));
+  }
+  const TDiagramUndoStack* stack = diagram->UndoStack();
+  ASSERT_EQ(stack->Count(), TDiagramUndoStack::MaxItems);
+  qsizetype logical = 0;
+  for (int i = 0; i < stack->Count(); ++i) {
+    EXPECT_EQ(stack->Item(i)->State, states[static_cast<size_t>(i)]) << "snapshot " << i;
+    EXPECT_GT(stack->Item(i)->State.Chunks().size(), 4u) << "a large snapshot is cut into chunks";
+    logical += stack->Item(i)->State.size();
+  }
+  EXPECT_LT(stack->StoredBytes(), logical / 3);
+
+  for (int i = stack->Count() - 2; i >= 0; --i) {
+    diagram->Undo();
+    EXPECT_EQ(diagram->SaveToBytes(false), states[static_cast<size_t>(i)]) << "after undo to " << i;
+  }
 }
 
 }  // namespace
