@@ -140,19 +140,19 @@ private:
   }
 
   bool IsStored(QObject* instance, const TStreamProperty& p) const {
-    if (!p.Meta.isStored()) return false;
+    if (!p.StoredFlag) return false;
     return p.StoredMethod < 0 || IsPropertyStored(instance, *p.Published);
   }
 
   void WriteProperty(QObject* instance, const TStreamProperty& p, const TDefaultOverride* override) {
-    if (!p.Meta.isReadable() || p.Kind == TPropertyKind::Other || p.Kind == TPropertyKind::Method) return;
+    if (!p.Readable || p.Kind == TPropertyKind::Other || p.Kind == TPropertyKind::Method) return;
     if (!IsStored(instance, p)) return;
     const QVariant value = p.Meta.read(instance);
     if (p.Kind == TPropertyKind::Object) {
       WriteObjectProperty(p, value.value<QObject*>());
       return;
     }
-    if (!p.Meta.isWritable()) return;
+    if (!p.Writable) return;
     if (HoldsDefault(p, value, override)) return;
     WritePropertyName(p.Name);
     WriteScalar(p, value);
@@ -207,7 +207,7 @@ private:
       }
       return;
     }
-    if (!p.Meta.isWritable()) return;
+    if (!p.Writable) return;
     const QString reference = ReferenceName(target);
     if (reference.isEmpty()) return;  // an unnamed component cannot be referenced
     WritePropertyName(p.Name);

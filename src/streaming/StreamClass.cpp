@@ -45,6 +45,9 @@ TStreamClass Build(const QMetaObject* meta) {
     s.StoredMethod = p.StoredMethod;
     s.Published = &p;
     if (p.Kind == TPropertyKind::Set) s.SetMembers = SetMembersOf(p.Meta);
+    s.Readable = p.Meta.isReadable();
+    s.Writable = p.Meta.isWritable();
+    s.StoredFlag = p.Meta.isStored();
     result.IndexByName.insert(s.Name, static_cast<int>(result.Properties.size()));
     result.Properties.push_back(std::move(s));
   }

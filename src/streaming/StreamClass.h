@@ -28,6 +28,10 @@ struct TStreamProperty {
   int StoredMethod = -1;
   const TPublishedProperty* Published = nullptr;
   std::vector<TSetMember> SetMembers;  // ascending member order
+  // The meta property's flags, read once: the writer asks them for every object.
+  bool Readable = false;
+  bool Writable = false;
+  bool StoredFlag = false;
 
   // The identifier map of this property's type, or nullptr (integer properties only).
   const TIdentMapFunctions* IdentMap() const;
