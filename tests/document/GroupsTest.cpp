@@ -6,9 +6,11 @@
 #include "elements/Blocks.h"
 #include "elements/GroupBlocks.h"
 #include "elements/Lines.h"
+#include "platform/Canvas.h"
 #include "platform/Exceptions.h"
 #include "streaming/ObjectText.h"
 
+#include <QImage>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <cmath>
@@ -331,6 +333,37 @@ TEST_F(GroupsTest, MembershipFromAFileNeverMakesCyclesOrSharedMembers) {
   const std::vector<TDiagramControl*> expected{loadedFirst};
   EXPECT_EQ(loadedSecond->Members()->Controls(), expected);
   EXPECT_EQ(loadedSecond->Members()->Count(), 1) << "refused entries are dropped";
+}
+
+// --- Painting ----------------------------------------------------------------------------------
+
+TEST_F(GroupsTest, AGroupPaintsItsMembersAndShowsADottedFrameWhileAMemberIsSelected) {
+  diagram->resize(400, 300);
+  diagram->SetGraphicLib(dglGDI);
+  auto* a = AddBlock(100, 100);
+  auto* b = AddBlock(200, 100);
+  for (TDiagramBlock* block : {a, b}) {
+    block->SetShape(ElementEnums::bsRectangle);
+    block->SetColor(TColor(0x0000FF));
+  }
+  TGroupBlock* group = Group({a, b});
+  ASSERT_EQ(group->BoundsRect(), (TSquare{100, 100, 240, 140}));
+  diagram->UnselectAll();
+  b->SetSelected(true);  // a member on its own: the group is not selected
+
+  QImage image(400, 300, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::white);
+  {
+    TCanvas canvas(&image);
+    diagram->PaintTo(&canvas, psScreen, {0, 0});
+  }
+  EXPECT_EQ(image.pixelColor(120, 120), QColor(Qt::red)) << "members are painted";
+  int grey = 0;
+  for (int x = 150; x < 190; ++x)
+    if (image.pixelColor(x, 100) == QColor(0x80, 0x80, 0x80)) ++grey;
+  EXPECT_GT(grey, 5) << "the dotted grey frame between the members";
+  EXPECT_LT(grey, 40) << "dotted, not solid";
+  EXPECT_EQ(image.pixelColor(170, 120), QColor(Qt::white)) << "the group itself has no fill";
 }
 
 // --- Paint order ----------------------------------------------------------------------------------
