@@ -1,6 +1,7 @@
 #include "document/SpatialIndex.h"
 
 #include "elements/DiagramControl.h"
+#include "elements/LinkPoints.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,6 +33,19 @@ TSpatialIndex::TSpatialIndex(const std::vector<TDiagramControl*>& list) : FList(
 
 TSquare TSpatialIndex::PaintBounds(const TDiagramControl* control) {
   return Normalized(control->Angle() != 0 ? control->SurroundRect() : control->ControlRect());
+}
+
+TSquare TSpatialIndex::Reach(const TDiagramControl* control, const TSquare& bounds) {
+  TSquare reach = bounds;
+  if (control->IsLine()) return reach;  // lines draw no link point markers
+  const TLinkPoints* points = control->LinkPoints();
+  for (int i = 0; i < points->Count(); ++i) {
+    const TDot p = control->LinkPointClientPoint(points->Point(i));
+    if (!IsFinite(p)) return {p.X, p.Y, p.X, p.Y};  // not finite: kept aside
+    reach = {std::min(reach.Left, p.X), std::min(reach.Top, p.Y), std::max(reach.Right, p.X),
+             std::max(reach.Bottom, p.Y)};
+  }
+  return reach;
 }
 
 bool TSpatialIndex::Overlap(const TSquare& a, const TSquare& b) {
@@ -104,7 +118,10 @@ void TSpatialIndex::Rebuild() {
     slot.InGrid = false;
     slot.AsidePos = -1;
     slot.Dirty = false;
-    if (slot.Live && slot.Tracked) slot.Bounds = PaintBounds(slot.Control);
+    if (slot.Live && slot.Tracked) {
+      slot.Bounds = PaintBounds(slot.Control);
+      slot.Reach = Reach(slot.Control, slot.Bounds);
+    }
   }
   FDirty.clear();
   ChooseCellSize();
@@ -161,7 +178,10 @@ void TSpatialIndex::FreeSlot(int slot) {
 void TSpatialIndex::Measure(int slot) {
   Unplace(slot);
   TSlot& s = FSlots[static_cast<size_t>(slot)];
-  if (s.Tracked) s.Bounds = PaintBounds(s.Control);
+  if (s.Tracked) {
+    s.Bounds = PaintBounds(s.Control);
+    s.Reach = Reach(s.Control, s.Bounds);
+  }
   s.Dirty = false;
   Place(slot);
 }
@@ -173,8 +193,8 @@ TSpatialIndex::TCellRange TSpatialIndex::CellsOf(const TSquare& bounds) const {
 
 void TSpatialIndex::Place(int slot) {
   TSlot& s = FSlots[static_cast<size_t>(slot)];
-  if (s.Tracked && IsFinite(s.Bounds)) {
-    s.Cells = CellsOf(s.Bounds);
+  if (s.Tracked && IsFinite(s.Bounds) && IsFinite(s.Reach)) {
+    s.Cells = CellsOf(s.Reach);
     if (s.Cells.Count() <= MaxCellsPerElement) {
       for (int32_t x = s.Cells.X0; x <= s.Cells.X1; ++x)
         for (int32_t y = s.Cells.Y0; y <= s.Cells.Y1; ++y) FBuckets[Key(x, y)].push_back(slot);
@@ -223,6 +243,9 @@ uint32_t TSpatialIndex::NextStamp() {
 // --- Queries ------------------------------------------------------------------------------------
 
 std::vector<TDiagramControl*> TSpatialIndex::Candidates(const TSquare& rect) { return Query(rect, TMode::Candidates); }
+std::vector<TDiagramControl*> TSpatialIndex::MarkerCandidates(const TSquare& rect) {
+  return Query(rect, TMode::MarkerCandidates);
+}
 std::vector<TDiagramControl*> TSpatialIndex::Intersecting(const TSquare& rect) {
   return Query(rect, TMode::Intersecting);
 }
@@ -231,9 +254,16 @@ std::vector<TDiagramControl*> TSpatialIndex::Containing(const TSquare& rect) { r
 std::vector<TDiagramControl*> TSpatialIndex::Query(const TSquare& rect, TMode mode) {
   Refresh();
   const TSquare area = Normalized(rect);
-  const auto matches = [&](const TSquare& bounds) {
-    return mode == TMode::Containing ? Contains(bounds, area) : Overlap(bounds, area);
+  const auto matches = [&](const TSlot& s) {
+    switch (mode) {
+      case TMode::Containing: return Contains(s.Bounds, area);
+      case TMode::MarkerCandidates: return Overlap(s.Reach, area);
+      case TMode::Candidates:
+      case TMode::Intersecting: break;
+    }
+    return Overlap(s.Bounds, area);
   };
+  const bool candidates = mode == TMode::Candidates || mode == TMode::MarkerCandidates;
   std::vector<int> positions;
   const uint32_t stamp = NextStamp();
   const auto visit = [&](const std::vector<int>& members) {
@@ -241,7 +271,7 @@ std::vector<TDiagramControl*> TSpatialIndex::Query(const TSquare& rect, TMode mo
       TSlot& s = FSlots[static_cast<size_t>(slot)];
       if (s.Stamp == stamp) continue;
       s.Stamp = stamp;
-      if (matches(s.Bounds)) positions.push_back(s.Position);
+      if (matches(s)) positions.push_back(s.Position);
     }
   };
   if (IsFinite(area)) {
@@ -258,8 +288,15 @@ std::vector<TDiagramControl*> TSpatialIndex::Query(const TSquare& rect, TMode mo
   }
   for (const int slot : FAside) {
     const TSlot& s = FSlots[static_cast<size_t>(slot)];
-    if (!s.Tracked && mode == TMode::Candidates) positions.push_back(s.Position);
-    else if (matches(s.Tracked ? s.Bounds : PaintBounds(s.Control))) positions.push_back(s.Position);
+    if (s.Tracked) {
+      if (matches(s)) positions.push_back(s.Position);
+    } else if (candidates) {
+      positions.push_back(s.Position);
+    } else {
+      TSlot measured = s;
+      measured.Bounds = PaintBounds(s.Control);
+      if (matches(measured)) positions.push_back(s.Position);
+    }
   }
   return InPaintOrder(positions);
 }

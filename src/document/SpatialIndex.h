@@ -12,6 +12,10 @@
 // through their members) and element classes that do not report bounds changes are kept
 // aside and always offered as candidates; queries measure those on the spot.
 //
+// Link point markers are painted around link points, which may lie outside an element's
+// bounds: each element is filed under its bounds widened to its link points (its reach), so
+// the marker pass can be culled as well. Elements report link point changes through Redraw.
+//
 // Updates are lazy: a bounds change only marks the element; the grid catches up just before
 // the next query. The index reads membership and order from the diagram's list, so a change
 // of the list only marks the order stale.
@@ -42,6 +46,9 @@ public:
   // and every element kept aside, unmeasured. In paint order. For the paint pass, which
   // applies its own exact test to each.
   std::vector<TDiagramControl*> Candidates(const TSquare& rect);
+  // Like Candidates, for what an element paints around its bounds on screen: its link point
+  // and collapse markers. Each element reaches over its bounds and its link points.
+  std::vector<TDiagramControl*> MarkerCandidates(const TSquare& rect);
   // Elements whose bounds overlap rect (open intervals, as the paint pass tests), in paint order.
   std::vector<TDiagramControl*> Intersecting(const TSquare& rect);
   // Elements whose bounds contain rect (closed: a point on the border counts), in paint
@@ -50,6 +57,8 @@ public:
 
   // The painted area of control as the paint pass measures it, normalized (client units).
   static TSquare PaintBounds(const TDiagramControl* control);
+  // bounds widened to the element's link points (client units).
+  static TSquare Reach(const TDiagramControl* control, const TSquare& bounds);
   static bool Overlap(const TSquare& a, const TSquare& b);
   static bool Contains(const TSquare& outer, const TSquare& inner);
 
@@ -66,6 +75,7 @@ private:
   struct TSlot {
     TDiagramControl* Control = nullptr;
     TSquare Bounds;
+    TSquare Reach;  // Bounds and the link points; the cells cover this
     TCellRange Cells;
     int Position = 0;
     uint32_t Stamp = 0;
@@ -75,7 +85,7 @@ private:
     bool InGrid = false;
     int AsidePos = -1;  // index in FAside, or -1
   };
-  enum class TMode { Candidates, Intersecting, Containing };
+  enum class TMode { Candidates, MarkerCandidates, Intersecting, Containing };
 
   std::vector<TDiagramControl*> Query(const TSquare& rect, TMode mode);
   void Refresh();

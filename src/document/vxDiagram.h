@@ -695,8 +695,9 @@ private:
   void SetEngineTransform(TDgrPaintEngine* engine);
   void DrawTopElements(const std::vector<TDiagramControl*>& controls, TCanvas* canvas, TDgrPaintEngine* engine,
                        bool cursorSet, const std::function<bool(const TDiagramControl*)>& test);
-  // The elements that may show in the running pass's visible area, in paint order.
-  std::vector<TDiagramControl*> PaintCandidates();
+  // The elements that may show in the running pass's visible area, in paint order; with
+  // markers, those whose link point markers may show.
+  std::vector<TDiagramControl*> PaintCandidates(bool markers = false);
   void DrawElement(TCanvas* canvas, TDgrPaintEngine* engine, TDiagramControl* control, bool cursorSet);
   void DrawElementHandles(TCanvas* canvas, TDiagramControl* control);
   void SetZoomRatio(double ratio);

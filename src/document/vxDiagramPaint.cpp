@@ -182,7 +182,7 @@ void TvxDiagram::DrawTopElements(const std::vector<TDiagramControl*>& controls, 
 // The index is asked with the visible area taken back to client units and widened by a
 // couple of pixels, so rounding in the conversion cannot lose an element; DrawElement
 // still applies its exact test to each candidate, which keeps the pass's output unchanged.
-std::vector<TDiagramControl*> TvxDiagram::PaintCandidates() {
+std::vector<TDiagramControl*> TvxDiagram::PaintCandidates(bool markers) {
   const TSquare area = VisibleArea();
   // Every paint style maps client units to canvas pixels by a scale and an offset per axis.
   const TDot origin = ClientToCanvas(TDot{0, 0});
@@ -190,10 +190,11 @@ std::vector<TDiagramControl*> TvxDiagram::PaintCandidates() {
   const double scaleX = unit.X - origin.X;
   const double scaleY = unit.Y - origin.Y;
   if (!(scaleX > 0 && scaleY > 0 && std::isfinite(scaleX) && std::isfinite(scaleY))) return FDControls;
-  constexpr double Slack = 2;  // canvas pixels
-  const TSquare client{(area.Left - Slack - origin.X) / scaleX, (area.Top - Slack - origin.Y) / scaleY,
-                       (area.Right + Slack - origin.X) / scaleX, (area.Bottom + Slack - origin.Y) / scaleY};
-  return FSpatialIndex.Candidates(client);
+  // Canvas pixels: rounding slack, or what a link point or collapse marker covers around its point.
+  const double slack = markers ? 16 : 2;
+  const TSquare client{(area.Left - slack - origin.X) / scaleX, (area.Top - slack - origin.Y) / scaleY,
+                       (area.Right + slack - origin.X) / scaleX, (area.Bottom + slack - origin.Y) / scaleY};
+  return markers ? FSpatialIndex.MarkerCandidates(client) : FSpatialIndex.Candidates(client);
 }
 
 void TvxDiagram::DrawElementHandles(TCanvas* canvas, TDiagramControl* control) {
@@ -255,7 +256,9 @@ void TvxDiagram::PaintDiagram(TCanvas* canvas) {
       DrawTopElements(controls, canvas, engine.get(), true, [](const TDiagramControl*) { return true; });
     }
     if (FPaintStyle == psScreen) {
-      for (TDiagramControl* c : FDControls) {
+      // Elements in the cursor set stand where the index does not file them.
+      const std::vector<TDiagramControl*> controls = cursorElements.empty() ? PaintCandidates(true) : FDControls;
+      for (TDiagramControl* c : controls) {
         if (!HasNodePoint(c) || !c->IsVisible()) continue;
         TDiagramDrawInfo info{canvas, c->Drawer(), c->DgrDrawer()};
         TEngineLoan loan(c->DgrDrawer(), engine.get());

@@ -330,7 +330,11 @@ void TDiagramControl::MakeVisible() {
 }
 
 void TDiagramControl::Redraw() {
-  if (FDiagram) FDiagram->Redraw();
+  if (!FDiagram) return;
+  // Changes that move no bounds still end here (link points among them): the diagram's
+  // index measures the element again, lazily.
+  NotifyBoundsChanged();
+  FDiagram->Redraw();
 }
 
 void TDiagramControl::NotifyBoundsChanged() {
