@@ -14,6 +14,8 @@
 #include <QClipboard>
 #include <QHash>
 #include <QMimeData>
+#include <QPair>
+#include <QSet>
 #include <algorithm>
 #include <memory>
 
@@ -101,6 +103,40 @@ private:
   const TvxDiagram* FDiagram;
   QHash<QString, int> FElementNames;
   QHash<QString, int> FNextCounter;
+};
+
+// Where the visible top-level blocks have their top-left corners, counted, so a pasted block
+// finds out in constant time whether another block already sits exactly where it is.
+class TBlockCorners {
+public:
+  explicit TBlockCorners(const std::vector<TDiagramControl*>& blocks) {
+    for (const TDiagramControl* block : blocks)
+      if (Counts(block)) {
+        FCounted.insert(block);
+        ++FCorners[CornerOf(block)];
+      }
+  }
+
+  bool OccupiedByOther(const TDiagramControl* block) const {
+    const int here = FCorners.value(CornerOf(block));
+    return here - (FCounted.contains(block) ? 1 : 0) > 0;
+  }
+  void Forget(const TDiagramControl* block) {
+    if (FCounted.contains(block)) --FCorners[CornerOf(block)];
+  }
+  void Remember(const TDiagramControl* block) {
+    if (FCounted.contains(block)) ++FCorners[CornerOf(block)];
+  }
+
+private:
+  static bool Counts(const TDiagramControl* block) { return block->IsVisible() && !block->IsMember(); }
+  static QPair<double, double> CornerOf(const TDiagramControl* block) {
+    const TSquare rect = block->ControlRect();
+    return {rect.Left + 0.0, rect.Top + 0.0};  // -0 and 0 are the same corner
+  }
+
+  QSet<const TDiagramControl*> FCounted;
+  QHash<QPair<double, double>, int> FCorners;
 };
 
 class TScopedFlag {
@@ -220,15 +256,7 @@ std::vector<TDiagramControl*> TvxDiagram::RenamePastedElements() {
 }
 
 void TvxDiagram::PlacePastedElements(const std::vector<TDiagramControl*>& pasted) {
-  auto occupiedByOther = [this](const TDiagramControl* block) {
-    const TSquare rect = block->ControlRect();
-    for (const TDiagramControl* other : FBlocks) {
-      if (other == block || !other->IsVisible() || other->IsMember()) continue;
-      const TSquare r = other->ControlRect();
-      if (r.Left == rect.Left && r.Top == rect.Top) return true;
-    }
-    return false;
-  };
+  TBlockCorners corners(FBlocks);
   BeginUpdateSel();
   try {
     for (TDiagramControl* control : std::vector<TDiagramControl*>(FSelecteds)) control->SetSelected(false);
@@ -237,7 +265,11 @@ void TvxDiagram::PlacePastedElements(const std::vector<TDiagramControl*>& pasted
       control->SetSelected(true);
       if (!control->IsBlock()) continue;
       // Bounded: a diagram has finitely many blocks, so some offset is free.
-      for (size_t step = 0; step <= FBlocks.size() && occupiedByOther(control); ++step) control->MoveBy(20, 20);
+      for (size_t step = 0; step <= FBlocks.size() && corners.OccupiedByOther(control); ++step) {
+        corners.Forget(control);
+        control->MoveBy(20, 20);
+        corners.Remember(control);
+      }
     }
   } catch (...) {
     EndUpdateSel();

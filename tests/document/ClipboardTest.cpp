@@ -78,6 +78,43 @@ TEST_F(ClipboardTest, PastesCascadeWithFreshNamesAndKeepTheDiagramSettings) {
   EXPECT_DOUBLE_EQ(second->Top(), 50);
 }
 
+// Each pasted block steps on by 20 until no other visible block has its corner there; pasted
+// blocks already placed count, blocks still waiting and hidden blocks do not.
+TEST_F(ClipboardTest, PastedBlocksStepPastEveryVisibleCornerIncludingEarlierCopies) {
+  TDiagramBlock* a = AddBlock(diagram, form, "Block1", 10, 10);
+  TDiagramBlock* b = AddBlock(diagram, form, "Block2", 30, 30);
+  TDiagramBlock* hidden = AddBlock(diagram, form, "Block3", 70, 70);
+  hidden->SetVisible(false);
+  a->SetSelected(true);
+  b->SetSelected(true);
+  diagram->CopyToClipboard();
+  diagram->PasteFromClipboard();
+  ASSERT_EQ(diagram->DControlCount(), 5);
+  auto* copyOfA = qobject_cast<TDiagramBlock*>(diagram->DControls(3));
+  auto* copyOfB = qobject_cast<TDiagramBlock*>(diagram->DControls(4));
+  ASSERT_TRUE(copyOfA && copyOfB);
+  EXPECT_EQ(copyOfA->Name(), "Block4");
+  EXPECT_EQ(copyOfB->Name(), "Block5");
+  EXPECT_DOUBLE_EQ(copyOfA->Left(), 50);
+  EXPECT_DOUBLE_EQ(copyOfA->Top(), 50);
+  EXPECT_DOUBLE_EQ(copyOfB->Left(), 70);
+  EXPECT_DOUBLE_EQ(copyOfB->Top(), 70);
+}
+
+// Copies take the first free counters of their base names, one after another, filling gaps.
+TEST_F(ClipboardTest, PastedCopiesFillTheFreeCountersInOrder) {
+  TDiagramBlock* one = AddBlock(diagram, form, "Block1", 10, 10);
+  TDiagramBlock* three = AddBlock(diagram, form, "Block3", 200, 10);
+  TDiagramBlock* step = AddBlock(diagram, form, "Step7", 400, 10);
+  for (TDiagramBlock* block : {one, three, step}) block->SetSelected(true);
+  diagram->CopyToClipboard();
+  diagram->PasteFromClipboard();
+  ASSERT_EQ(diagram->DControlCount(), 6);
+  EXPECT_EQ(diagram->DControls(3)->Name(), "Block2");
+  EXPECT_EQ(diagram->DControls(4)->Name(), "Block4");
+  EXPECT_EQ(diagram->DControls(5)->Name(), "Step1");
+}
+
 TEST_F(ClipboardTest, AnotherDiagramWithFreeNamesKeepsTheName) {
   AddBlock(diagram, form, "Block1", 10, 10)->SetSelected(true);
   diagram->CopyToClipboard();
