@@ -79,6 +79,9 @@ void BM_Repaint(benchmark::State& state) {
   state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["painted"] = fixture.diagram->LastPaintedCount();
   state.counters["zoom"] = fixture.diagram->Zoom();
+  state.counters["extentW"] = fixture.diagram->DiagramWidth();
+  state.counters["extentH"] = fixture.diagram->DiagramHeight();
+  state.counters["viewW"] = fixture.diagram->ViewWidth();
   state.SetLabel(std::string(state.range(1) ? "whole diagram" : "100 %") + (state.range(2) ? ", path engine" : ", gdi"));
 }
 BENCHMARK(BM_Repaint)
