@@ -622,8 +622,6 @@ private:
   QString CopyMarkedAsText();
   std::vector<TDiagramControl*> RenamePastedElements();
   void PlacePastedElements(const std::vector<TDiagramControl*>& pasted);
-  bool NameTakenForPaste(const TDiagramControl* control, const QString& name) const;
-  QString FreeNameLike(const TDiagramControl* control, const QString& taken) const;
 
 public:
   // --- Events -----------------------------------------------------------------------------

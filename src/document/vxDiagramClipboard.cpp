@@ -223,22 +223,6 @@ void TvxDiagram::CutToClipboard() {
 
 // --- Paste -----------------------------------------------------------------------------------
 
-bool TvxDiagram::NameTakenForPaste(const TDiagramControl* control, const QString& name) const {
-  if (name.isEmpty()) return true;  // a name that is all prefix cannot be kept
-  QObject* childOwner = Owner();
-  if (childOwner) {
-    QObject* found = FindOwnedComponent(childOwner, name);
-    if (found && found != control) return true;
-  }
-  for (const TDiagramControl* other : FDControls)
-    if (other != control && other->Name().compare(name, Qt::CaseInsensitive) == 0) return true;
-  return false;
-}
-
-QString TvxDiagram::FreeNameLike(const TDiagramControl* control, const QString& taken) const {
-  return FindCompName(control, BaseOf(taken));
-}
-
 std::vector<TDiagramControl*> TvxDiagram::RenamePastedElements() {
   std::vector<TDiagramControl*> pasted;
   if (FClipPrefix.isEmpty()) return pasted;
