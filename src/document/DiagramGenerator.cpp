@@ -122,6 +122,7 @@ int AddGroups(TvxDiagram* diagram, const std::vector<TDiagramBlock*>& blocks) {
   const size_t groups = blocks.size() / 100 + 1;
   const size_t stride = blocks.size() / groups;
   int made = 0;
+  diagram->BeginUpdate();
   for (size_t k = 0; k < groups; ++k) {
     const size_t first = k * stride;
     if (first + 1 >= blocks.size()) break;
@@ -131,6 +132,7 @@ int AddGroups(TvxDiagram* diagram, const std::vector<TDiagramBlock*>& blocks) {
     group->Members()->Add(blocks[first + 1]);
     ++made;
   }
+  diagram->EndUpdate();
   return made;
 }
 

@@ -11,6 +11,7 @@
 #include "streaming/ComponentStream.h"
 
 #include <QPainter>
+#include <QSet>
 #include <algorithm>
 #include <limits>
 #include <cmath>
@@ -156,11 +157,19 @@ QString TvxDiagram::FindCompName(const QObject* component, const QString& baseNa
     if (base.startsWith(u'T')) base.remove(0, 1);
   }
   const QObject* componentOwner = component->parent();
+  // Elements owned by the owners searched below are found there; only the names of the
+  // others are collected, once, rather than one search of the element list per candidate.
+  QSet<QString> elementNames;
+  for (const TDiagramControl* c : FDControls) {
+    const QObject* owner = c->parent();
+    if (owner == componentOwner || owner == Owner() || owner == this) continue;
+    if (!c->Name().isEmpty()) elementNames.insert(c->Name().toCaseFolded());
+  }
   for (int n = 1;; ++n) {
     const QString candidate = base + QString::number(n);
     const bool taken = (componentOwner && FindOwnedComponent(componentOwner, candidate)) ||
                        (Owner() && FindOwnedComponent(Owner(), candidate)) ||
-                       FindOwnedComponent(this, candidate) || FindDControl(candidate);
+                       FindOwnedComponent(this, candidate) || elementNames.contains(candidate.toCaseFolded());
     if (!taken) return candidate;
   }
 }
