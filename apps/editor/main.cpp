@@ -1,4 +1,6 @@
-// The diagram editor. For now: a main window showing an empty diagram.
+// The diagram editor. For now: a main window showing a diagram, empty or read from the file
+// named on the command line.
+#include "document/DiagramLibrary.h"
 #include "document/vxDiagram.h"
 #include "platform/Exceptions.h"
 #include "platform/WindowApplication.h"
@@ -29,6 +31,16 @@ int main(int argc, char** argv) {
   window.setCentralWidget(diagram);
   window.resize(1024, 768);
   window.show();
+  InitializeDiagramLibrary();
+  const QStringList arguments = QApplication::arguments();
+  if (arguments.size() > 1) {
+    try {
+      diagram->LoadFromFile(arguments[1]);
+      window.setWindowTitle(QStringLiteral("%1 - Diagram Editor").arg(arguments[1]));
+    } catch (const std::exception& error) {
+      ShowErrorMessage(error);  // the empty diagram stays open
+    }
+  }
   diagram->SetFocus();
   return app.exec();
 }
