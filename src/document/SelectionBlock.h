@@ -19,6 +19,11 @@ public:
 
   // Every selected element that is not selected as a member of a selected group.
   void UpdateMembers() override;
+  // The selection lists each element once, so no search for duplicates (which made
+  // refreshing the frame quadratic in the selection's size).
+  bool CanTakeMember(TDiagramControl* control) const override {
+    return control && control != this && !control->IsSelectionBlock();
+  }
 
   // The angle of the one selected block, set without turning the members.
   void TakeAngle(double angle) { SetAngleField(angle); }

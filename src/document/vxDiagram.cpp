@@ -1,4 +1,5 @@
 #include "document/vxDiagram.h"
+#include "document/ElementLists.h"
 #include "elements/Blocks.h"
 #include "document/SelectionBlock.h"
 #include "elements/GroupBlocks.h"
@@ -15,19 +16,6 @@
 #include <algorithm>
 #include <limits>
 #include <cmath>
-
-namespace {
-
-void RemoveFirst(std::vector<TDiagramControl*>& list, const TDiagramControl* control) {
-  auto it = std::find(list.begin(), list.end(), control);
-  if (it != list.end()) list.erase(it);
-}
-
-bool Contains(const std::vector<TDiagramControl*>& list, const TDiagramControl* control) {
-  return std::find(list.begin(), list.end(), control) != list.end();
-}
-
-}  // namespace
 
 TvxDiagram::TvxDiagram(QWidget* parent) : TDgrCustomControl(parent) {
   RegisterGroupBlockClasses();  // streams naming groups can always be read

@@ -1,4 +1,5 @@
 // Selection, groups, paint order and deleting the selection.
+#include "document/ElementLists.h"
 #include "document/SelectionBlock.h"
 #include "document/vxDiagram.h"
 #include "elements/GroupBlocks.h"
@@ -7,17 +8,6 @@
 #include <algorithm>
 
 namespace {
-
-template <class T>
-bool Contains(const std::vector<T*>& list, const T* item) {
-  return std::find(list.begin(), list.end(), item) != list.end();
-}
-
-template <class T>
-void RemoveFirst(std::vector<T*>& list, const T* item) {
-  auto it = std::find(list.begin(), list.end(), item);
-  if (it != list.end()) list.erase(it);
-}
 
 // Runs EndUpdateSel when it goes out of scope, also when an event handler throws.
 class TSelectionUpdate {

@@ -3,40 +3,17 @@
 #include "elements/CustomDiagram.h"
 #include "elements/Lines.h"
 #include "geometry/DiagramUtils.h"
+#include "geometry/PolygonGeometry.h"
 #include "platform/Canvas.h"
 
 #include <cmath>
-#include <limits>
 
 namespace {
-
-// p turned by degrees about c, clockwise on screen (the sense of element angles).
-TDot Turn(const TDot& p, const TDot& c, double degrees) {
-  if (degrees == 0) return p;
-  const double radians = degrees * M_PI / 180.0;
-  const double sin = std::sin(radians);
-  const double cos = std::cos(radians);
-  const double dx = p.X - c.X;
-  const double dy = p.Y - c.Y;
-  return {c.X + dx * cos - dy * sin, c.Y + dx * sin + dy * cos};
-}
 
 TDot Centre(const TSquare& r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
 
 TSquare CentredOn(const TDot& centre, double width, double height) {
   return {centre.X - width / 2, centre.Y - height / 2, centre.X + width / 2, centre.Y + height / 2};
-}
-
-// Maps a coordinate from one span to another proportionally; a span of zero length cannot
-// be scaled, so the coordinate moves with the span's start instead.
-double MapCoordinate(double value, double oldStart, double oldLength, double newStart, double newLength) {
-  if (oldLength == 0) return value + (newStart - oldStart);
-  return newStart + (value - oldStart) / oldLength * newLength;
-}
-
-TDot MapPoint(const TDot& p, const TSquare& from, const TSquare& to) {
-  return {MapCoordinate(p.X, from.Left, from.Width(), to.Left, to.Width()),
-          MapCoordinate(p.Y, from.Top, from.Height(), to.Top, to.Height())};
 }
 
 // The largest rectangle of the given aspect ratio centred inside r.
@@ -54,7 +31,7 @@ void AddBlockCorners(const TCustomDiagramBlock* block, std::vector<TDot>& points
   const TSquare r = block->ControlRect();
   const TDot c = Centre(r);
   for (const TDot& corner : {TDot{r.Left, r.Top}, TDot{r.Right, r.Top}, TDot{r.Right, r.Bottom}, TDot{r.Left, r.Bottom}})
-    points.push_back(Turn(corner, c, block->Angle()));
+    points.push_back(RotatePoint(corner, block->Angle(), c));
 }
 
 void MoveLineHandles(TCustomDiagramLine* line, const std::function<TDot(const TDot&)>& move) {
@@ -170,20 +147,12 @@ std::optional<TSquare> TBaseGroupBlock::GroupRect(const std::vector<TDiagramCont
   if (angle != 0) {
     for (const TDot& p : points) centroid = AddDots(centroid, p);
     centroid = ScaleDot(centroid, 1.0 / static_cast<double>(points.size()));
-    for (TDot& p : points) p = Turn(p, centroid, -angle);
+    RotatePolygon(points, -angle, centroid);
   }
-  // Extremes start outside every coordinate, so negative positions count.
-  constexpr double inf = std::numeric_limits<double>::infinity();
-  TSquare box{inf, inf, -inf, -inf};
-  for (const TDot& p : points) {
-    box.Left = std::min(box.Left, p.X);
-    box.Top = std::min(box.Top, p.Y);
-    box.Right = std::max(box.Right, p.X);
-    box.Bottom = std::max(box.Bottom, p.Y);
-  }
+  TSquare box = PolygonBounds(points);
   if (angle != 0) {
     const TDot middle = Centre(box);
-    const TDot turned = Turn(middle, centroid, angle);
+    const TDot turned = RotatePoint(middle, angle, centroid);
     box = OffsetSquare(box, turned.X - middle.X, turned.Y - middle.Y);
   }
   return box;
@@ -234,20 +203,21 @@ void TBaseGroupBlock::MapMembers(const TSquare& oldBounds, const TSquare& newBou
   const TDot oldCentre = Centre(oldBounds);
   const TDot newCentre = Centre(newBounds);
   // Members are laid out in the group's unturned frame, scaled there, and turned back.
-  auto move = [&](const TDot& p) { return Turn(MapPoint(Turn(p, oldCentre, -angle), oldBounds, newBounds), newCentre, angle); };
+  auto move = [&](const TDot& p) {
+    return RotatePoint(MapBetweenRects(RotatePoint(p, -angle, oldCentre), oldBounds, newBounds), angle, newCentre);
+  };
   for (TDiagramControl* member : members) {
     if (auto* block = dynamic_cast<TCustomDiagramBlock*>(member)) {
       const TSquare rect = block->BoundsRect();
       const TDot centre = Centre(rect);
-      const TSquare unturned = CentredOn(Turn(centre, oldCentre, -angle), rect.Width(), rect.Height());
-      TSquare mapped{MapPoint({unturned.Left, unturned.Top}, oldBounds, newBounds).X,
-                     MapPoint({unturned.Left, unturned.Top}, oldBounds, newBounds).Y,
-                     MapPoint({unturned.Right, unturned.Bottom}, oldBounds, newBounds).X,
-                     MapPoint({unturned.Right, unturned.Bottom}, oldBounds, newBounds).Y};
+      const TSquare unturned = CentredOn(RotatePoint(centre, -angle, oldCentre), rect.Width(), rect.Height());
+      const TDot topLeft = MapBetweenRects({unturned.Left, unturned.Top}, oldBounds, newBounds);
+      const TDot bottomRight = MapBetweenRects({unturned.Right, unturned.Bottom}, oldBounds, newBounds);
+      TSquare mapped{topLeft.X, topLeft.Y, bottomRight.X, bottomRight.Y};
       const TControlRestrictions restrictions = block->Restrictions();
       if (restrictions.testFlag(crNoResize)) mapped = CentredOn(Centre(mapped), rect.Width(), rect.Height());
       else if (restrictions.testFlag(crKeepRatio)) mapped = FitAspect(mapped, rect.Width(), rect.Height());
-      TDot placed = Turn(Centre(mapped), newCentre, angle);
+      TDot placed = RotatePoint(Centre(mapped), angle, newCentre);
       if (restrictions.testFlag(crNoMove)) placed = centre;
       block->SetBoundsRect(CentredOn(placed, mapped.Width(), mapped.Height()));
     } else if (auto* line = dynamic_cast<TCustomDiagramLine*>(member)) {
@@ -266,10 +236,10 @@ void TBaseGroupBlock::TurnMembers(double delta) {
   for (TDiagramControl* member : members) {
     if (auto* block = dynamic_cast<TCustomDiagramBlock*>(member)) {
       const TSquare rect = block->BoundsRect();
-      block->SetBoundsRect(CentredOn(Turn(Centre(rect), centre, delta), rect.Width(), rect.Height()));
+      block->SetBoundsRect(CentredOn(RotatePoint(Centre(rect), delta, centre), rect.Width(), rect.Height()));
       if (turnOwnAngles) block->SetAngle(block->Angle() + delta);
     } else if (auto* line = dynamic_cast<TCustomDiagramLine*>(member)) {
-      MoveLineHandles(line, [&](const TDot& p) { return Turn(p, centre, delta); });
+      MoveLineHandles(line, [&](const TDot& p) { return RotatePoint(p, delta, centre); });
     }
   }
   NotifyMembersAnchoreds();
@@ -353,7 +323,7 @@ void TGroupBlock::DrawHandles(const TDiagramDrawInfo& info) {
     const TDot c = Centre(r);
     TPointArray corners;
     for (const TDot& corner : {TDot{r.Left, r.Top}, TDot{r.Right, r.Top}, TDot{r.Right, r.Bottom}, TDot{r.Left, r.Bottom}})
-      corners.push_back(DotToPoint(ToCanvas(Turn(corner, c, Angle()))));
+      corners.push_back(DotToPoint(ToCanvas(RotatePoint(corner, Angle(), c))));
     canvas.Polygon(corners);
   }
   TBaseGroupBlock::DrawHandles(info);

@@ -23,12 +23,27 @@ void FitPolygon(TDotArray& points, const TSquare& rect) {
   for (TDot& p : points) p = drawer.PP(p);
 }
 
-void RotatePolygon(TDotArray& points, double angle, const TDot& centre) {
-  if (points.empty() || angle == 0) return;
-  TBlockDrawer drawer;
+namespace {
+
+void SetUpRotation(TBlockDrawer& drawer, double angle, const TDot& centre) {
   drawer.SetRotationType(rtRotationCenter);
   drawer.SetRotationCenter(centre);
   drawer.SetAngle(angle);
+}
+
+}  // namespace
+
+TDot RotatePoint(const TDot& p, double angle, const TDot& centre) {
+  if (angle == 0) return p;
+  TBlockDrawer drawer;
+  SetUpRotation(drawer, angle, centre);
+  return drawer.RotX(p);
+}
+
+void RotatePolygon(TDotArray& points, double angle, const TDot& centre) {
+  if (points.empty() || angle == 0) return;
+  TBlockDrawer drawer;
+  SetUpRotation(drawer, angle, centre);
   for (TDot& p : points) p = drawer.RotX(p);
 }
 

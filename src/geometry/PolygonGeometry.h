@@ -13,6 +13,8 @@ TSquare PolygonBounds(const TDotArray& points);
 // on rect's left (top) edge; nothing divides by an empty extent.
 void FitPolygon(TDotArray& points, const TSquare& rect);
 
+// p turned by angle degrees (clockwise on screen) about centre.
+TDot RotatePoint(const TDot& p, double angle, const TDot& centre);
 // Turns every point by angle degrees (clockwise on screen) about centre.
 void RotatePolygon(TDotArray& points, double angle, const TDot& centre);
 // Turns every point about the centre of the points' own bounding box.

@@ -12,6 +12,19 @@ struct TDgrCommand {
   int (*Run)(const QStringList& args, QTextStream& out, QTextStream& err);
 };
 
+// For the commands' argument loops: an argument that is none of the command's options is
+// a positional one, unless it looks like an option; that is reported with the usage and
+// answers false.
+inline bool TakePositional(const char* command, const QString& arg, QStringList& positional, QTextStream& err,
+                           const char* usage) {
+  if (arg.startsWith(QLatin1String("--"))) {
+    err << command << ": unknown option '" << arg << "'\n" << usage;
+    return false;
+  }
+  positional << arg;
+  return true;
+}
+
 // ConvertCommand.cpp
 int RunConvertCommand(const QStringList& args, QTextStream& out, QTextStream& err);
 

@@ -32,11 +32,8 @@ std::optional<TConvertArguments> ParseArguments(const QStringList& args, QTextSt
         return std::nullopt;
       }
       parsed.Direction = direction;
-    } else if (arg.startsWith(QLatin1String("--"))) {
-      err << "dgr convert: unknown option '" << arg << "'\n" << kUsage;
+    } else if (!TakePositional("dgr convert", arg, positional, err, kUsage)) {
       return std::nullopt;
-    } else {
-      positional << arg;
     }
   }
   if (positional.size() != 2) {

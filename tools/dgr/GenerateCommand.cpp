@@ -54,11 +54,8 @@ std::optional<TGenerateArguments> ParseArguments(const QStringList& args, QTextS
         return std::nullopt;
       }
       (arg == QLatin1String("--blocks") ? parsed.Blocks : parsed.Lines) = *count;
-    } else if (arg.startsWith(QLatin1String("--"))) {
-      err << "dgr generate: unknown option '" << arg << "'\n" << kUsage;
+    } else if (!TakePositional("dgr generate", arg, positional, err, kUsage)) {
       return std::nullopt;
-    } else {
-      positional << arg;
     }
   }
   if (positional.size() != 1) {

@@ -5,7 +5,6 @@
 #include "document/vxDiagram.h"
 #include "platform/Canvas.h"
 #include "platform/Exceptions.h"
-#include "streaming/ComponentStream.h"
 #include "streaming/ObjectText.h"
 
 #include <QFile>
@@ -53,11 +52,8 @@ std::optional<TRenderArguments> ParseArguments(const QStringList& args, QTextStr
         err << "dgr render: unknown engine '" << value << "' (gdi or gdiplus)\n";
         return std::nullopt;
       }
-    } else if (arg.startsWith(QLatin1String("--"))) {
-      err << "dgr render: unknown option '" << arg << "'\n" << kUsage;
+    } else if (!TakePositional("dgr render", arg, positional, err, kUsage)) {
       return std::nullopt;
-    } else {
-      positional << arg;
     }
   }
   if (positional.size() != 2) {
@@ -72,8 +68,7 @@ std::optional<TRenderArguments> ParseArguments(const QStringList& args, QTextStr
 QByteArray ReadInput(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) throw EFilerError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
-  const QByteArray data = file.readAll();
-  return IsBinaryObjectStream(data) ? data : ObjectTextToBinary(data);
+  return file.readAll();
 }
 
 QImage Render(TvxDiagram* diagram) {
@@ -97,9 +92,7 @@ int RunRenderCommand(const QStringList& args, QTextStream& out, QTextStream& err
     const QByteArray data = ReadInput(parsed->Input);
     QWidget owner;
     auto* diagram = Create<TvxDiagram>(&owner);
-    TComponentStreamOptions options;
-    options.LookupRoot = &owner;
-    ReadComponent(data, diagram, options);
+    diagram->LoadFromBytes(data, !IsBinaryObjectStream(data));
     diagram->SetGraphicLib(parsed->Engine);
     diagram->SetZoom(parsed->Zoom);
     const QImage image = Render(diagram);
