@@ -16,6 +16,7 @@
 #include <sys/resource.h>
 
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -77,14 +78,36 @@ void BM_SaveToText(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveToText)->Unit(benchmark::kMillisecond);
 
+// Opening a file: loading into an empty diagram (freeing it again is outside the timing).
 void BM_LoadFromText(benchmark::State& state) {
+  const QByteArray text = Fixture().diagram->SaveToBytes(true);
+  int elements = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto owner = std::make_unique<QWidget>();
+    auto* target = Create<TvxDiagram>(owner.get());
+    state.ResumeTiming();
+    target->LoadFromBytes(text, true);
+    state.PauseTiming();
+    elements = target->DControlCount();
+    owner.reset();
+    state.ResumeTiming();
+  }
+  state.counters["elements"] = elements;
+}
+BENCHMARK(BM_LoadFromText)->Unit(benchmark::kMillisecond);
+
+// Loading over a diagram that holds the same content: the old content is kept aside for a
+// failing stream, then freed.
+void BM_ReloadFromText(benchmark::State& state) {
   const QByteArray text = Fixture().diagram->SaveToBytes(true);
   QWidget owner;
   auto* target = Create<TvxDiagram>(&owner);
+  target->LoadFromBytes(text, true);
   for (auto _ : state) target->LoadFromBytes(text, true);
   state.counters["elements"] = target->DControlCount();
 }
-BENCHMARK(BM_LoadFromText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReloadFromText)->Unit(benchmark::kMillisecond);
 
 void BM_PushUndoSnapshot(benchmark::State& state) {
   TvxDiagram* diagram = Fixture().diagram;
@@ -92,6 +115,20 @@ void BM_PushUndoSnapshot(benchmark::State& state) {
   diagram->ClearUndoStack();
 }
 BENCHMARK(BM_PushUndoSnapshot)->Unit(benchmark::kMillisecond);
+
+// The usual case: one block moved (its lines follow), then the snapshot of the next step.
+void BM_PushUndoSnapshotAfterMove(benchmark::State& state) {
+  TvxDiagram* diagram = Fixture().diagram;
+  TDiagramControl* moved = diagram->DControls(diagram->DControlCount() / 2);
+  double step = 10;
+  for (auto _ : state) {
+    moved->MoveBy(step, 0);
+    step = -step;
+    diagram->PushUndoStack(QStringLiteral("move"));
+  }
+  diagram->ClearUndoStack();
+}
+BENCHMARK(BM_PushUndoSnapshotAfterMove)->Unit(benchmark::kMillisecond);
 
 // One undo: the diagram is rebuilt from the previous snapshot (redo outside the timing).
 void BM_Undo(benchmark::State& state) {

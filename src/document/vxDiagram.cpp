@@ -201,6 +201,7 @@ void TvxDiagram::RegisterControl(TDiagramControl* control) {
 void TvxDiagram::UnregisterControl(TDiagramControl* control) {
   if (control->IsSelectionBlock()) return;
   if (FPreviousDControl == control) FPreviousDControl = nullptr;
+  StreamRecordsChanged();  // records that referred to it (lines, groups) change
   RemoveFirst(FDControls, control);
   FSpatialIndex.Remove(control);
   RemoveFirst(FSelecteds, control);

@@ -282,6 +282,8 @@ public:
   // Where the elements are (client units), in paint order; the paint pass culls with it.
   TSpatialIndex& SpatialIndex() { return FSpatialIndex; }
   void ControlBoundsChanged(TDiagramControl* control) override { FSpatialIndex.BoundsChanged(control); }
+  quint64 StreamRecordGeneration() const override { return FStreamRecordGeneration; }
+  void StreamRecordsChanged() override { ++FStreamRecordGeneration; }
 
   // --- Units ----------------------------------------------------------------------------
   int ScreenPixelsPerInch() const;
@@ -617,6 +619,12 @@ public:
 
 private:
   void ReplaceFromUndoItem(int index);
+  // Options of the diagram's own writes: elements keep their records between them.
+  TComponentStreamOptions OwnStreamOptions();
+  // LoadFromBytes for a binary stream; ownSnapshot: the diagram wrote it itself (an undo
+  // snapshot), so each element keeps the record it was read from.
+  void LoadFromBinary(const QByteArray& binary, bool ownSnapshot);
+  void ReadFromStream(const QByteArray& binary, bool ownSnapshot);
   void MarkForClipboard(TDiagramControl* control);
   void UnmarkClipboardNames();
   QString CopyMarkedAsText();
@@ -716,6 +724,7 @@ private:
   std::vector<IDiagramSubscriber*> FSubList;
   // Follows FDControls (declared before it).
   TSpatialIndex FSpatialIndex{FDControls};
+  quint64 FStreamRecordGeneration = 0;
 
   int FUpdateCount = 0;
   int FRedrawRequestCount = 0;

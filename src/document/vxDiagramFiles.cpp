@@ -51,29 +51,46 @@ void WriteAll(QIODevice& stream, const QByteArray& data) {
 
 }  // namespace
 
+TComponentStreamOptions TvxDiagram::OwnStreamOptions() {
+  TComponentStreamOptions options;
+  options.LookupRoot = Owner();
+  // Elements keep their records between writes: an undo snapshot or a save after a small
+  // edit writes only what changed. Records are tied to the owner they were written against.
+  options.RecordCacheKey = Owner() ? static_cast<const void*>(Owner()) : this;
+  options.KeepsReferenceTo = [this](QObject* target) {
+    auto* control = qobject_cast<TDiagramControl*>(target);
+    return control && control->Diagram() == this && control->parent() == Owner();
+  };
+  return options;
+}
+
 QByteArray TvxDiagram::SaveToBytes(bool textFormat) {
   TFlagGuard streaming(FInternalStreaming);
   TNameGuard ownName(this, QString());
   // References to the owner's components are written against one fixed owner name.
   TNameGuard ownerName(IsDesigning() ? nullptr : Owner(), StreamOwnerName());
-  TComponentStreamOptions options;
-  options.LookupRoot = Owner();
-  const QByteArray binary = WriteComponent(this, options);
+  const QByteArray binary = WriteComponent(this, OwnStreamOptions());
   return textFormat ? ObjectBinaryToText(binary) : binary;
 }
 
 void TvxDiagram::SaveToStream(QIODevice& stream, bool textFormat) { WriteAll(stream, SaveToBytes(textFormat)); }
 
-void TvxDiagram::ReadFromStream(const QByteArray& binary) {
+void TvxDiagram::ReadFromStream(const QByteArray& binary) { ReadFromStream(binary, false); }
+
+void TvxDiagram::ReadFromStream(const QByteArray& binary, bool ownSnapshot) {
   TNameGuard ownerName(Owner(), StreamOwnerName());
   TComponentStreamOptions options;
+  if (ownSnapshot) options = OwnStreamOptions();
   options.LookupRoot = Owner();
   ReadComponent(binary, this, options);
 }
 
 void TvxDiagram::LoadFromBytes(const QByteArray& data, bool textFormat) {
   // Converting first means a malformed text never touches the diagram.
-  const QByteArray binary = textFormat ? ObjectTextToBinary(data) : data;
+  LoadFromBinary(textFormat ? ObjectTextToBinary(data) : data, false);
+}
+
+void TvxDiagram::LoadFromBinary(const QByteArray& binary, bool ownSnapshot) {
   // The present content is kept aside so a stream that fails half-way can be undone.
   const QByteArray previous = SaveToBytes(false);
   BeginInternalUpdate();
@@ -82,11 +99,11 @@ void TvxDiagram::LoadFromBytes(const QByteArray& data, bool textFormat) {
       TNameGuard ownName(this, QString());
       Clear();
       try {
-        ReadFromStream(binary);
+        ReadFromStream(binary, ownSnapshot);
       } catch (...) {
         ClearComponentState(csLoading);
         Clear();
-        ReadFromStream(previous);
+        ReadFromStream(previous, true);
         throw;
       }
     }

@@ -156,7 +156,7 @@ void TvxDiagram::ReplaceFromUndoItem(int index) {
       TSilentRemovals quiet(OnRemoveDControl);
       Clear();
     }
-    LoadFromBytes(state, false);
+    LoadFromBinary(state, true);
   } catch (...) {
     EndInternalUpdate();
     throw;

@@ -118,11 +118,20 @@ void TCustomDiagramBlock::SetRotationCenter(const TDot& center) {
   }
 }
 
-void TCustomDiagramBlock::SetRotationStep(int step) { FRotationStep = std::clamp(step, 1, 180); }
+void TCustomDiagramBlock::SetRotationStep(int step) {
+  FRotationStep = std::clamp(step, 1, 180);
+  ForgetStreamRecord();
+}
 
-void TCustomDiagramBlock::SetMinWidth(int value) { FMinWidth = std::max(value, 5); }
+void TCustomDiagramBlock::SetMinWidth(int value) {
+  FMinWidth = std::max(value, 5);
+  ForgetStreamRecord();
+}
 
-void TCustomDiagramBlock::SetMinHeight(int value) { FMinHeight = std::max(value, 5); }
+void TCustomDiagramBlock::SetMinHeight(int value) {
+  FMinHeight = std::max(value, 5);
+  ForgetStreamRecord();
+}
 
 void TCustomDiagramBlock::MoveBy(double dx, double dy) { SetBoundsRect(OffsetSquare(BoundsRect(), dx, dy)); }
 

@@ -37,6 +37,11 @@ public:
   virtual void Modified() = 0;
   // The painted area of control (its bounds in client units) may have changed.
   virtual void ControlBoundsChanged(TDiagramControl* control) {}
+  // Records kept by the elements for the diagram's writer are valid only while this
+  // generation stays the same; StreamRecordsChanged starts a new one (an element was
+  // renamed or left, layers changed: records that refer to them changed).
+  virtual quint64 StreamRecordGeneration() const { return 0; }
+  virtual void StreamRecordsChanged() {}
 
   // Settings elements read.
   virtual TDiagramDesignMode DesignMode() const = 0;

@@ -87,6 +87,7 @@ TLinkPoint* TDiagramControl::CreateLinkPoint(TLinkPoints* collection) { return n
 
 void TDiagramControl::SetDiagram(TCustomDiagram* diagram) {
   if (diagram == FDiagram) return;
+  ForgetStreamRecord();
   TCustomDiagram* oldDiagram = FDiagram;
   FDiagram = diagram;
   DiagramChanged(oldDiagram, diagram);
@@ -115,6 +116,80 @@ void TDiagramControl::SetParentComponent(QObject* parent) {
 // --- Identity -----------------------------------------------------------------------------
 
 QString TDiagramControl::DControlID() const { return FDControlID.isEmpty() ? ClassName() : FDControlID; }
+
+void TDiagramControl::SetDControlID(const QString& id) {
+  FDControlID = id;
+  ForgetStreamRecord();
+}
+
+void TDiagramControl::SetRestrictions(TControlRestrictions restrictions) {
+  FRestrictions = restrictions;
+  ForgetStreamRecord();
+}
+
+void TDiagramControl::SetName(const QString& name) {
+  const QString old = objectName();
+  TComponent::SetName(name);
+  // Records of elements that refer to this one carry its name.
+  if (objectName() != old && FDiagram) FDiagram->StreamRecordsChanged();
+}
+
+// --- Plain settings -----------------------------------------------------------------------
+
+void TDiagramControl::SetCollapsed(bool collapsed) {
+  FCollapsed = collapsed;
+  ForgetStreamRecord();
+}
+
+void TDiagramControl::SetHint(const QString& hint) {
+  FHint = hint;
+  ForgetStreamRecord();
+}
+
+void TDiagramControl::SetCursor(TCursor cursor) {
+  FCursor = cursor;
+  ForgetStreamRecord();
+}
+
+void TDiagramControl::SetStringData(const QString& data) {
+  FStringData = data;
+  ForgetStreamRecord();
+}
+
+void TDiagramControl::SetObj(QObject* obj) {
+  FObj = obj;
+  ForgetStreamRecord();
+}
+
+void TDiagramControl::SetInsertStyle(TInsertStyle style) {
+  FInsertStyle = style;
+  ForgetStreamRecord();
+}
+
+void TDiagramControl::SetAutoCreateLinkPoints(bool value) {
+  FAutoCreateLinkPoints = value;
+  ForgetStreamRecord();
+}
+
+void TDiagramControl::SetGroupBlock(TDiagramControl* group) {
+  FGroupBlock = group;
+  ForgetStreamRecord();
+}
+
+// --- Kept stream record -------------------------------------------------------------------
+
+QByteArrayView TDiagramControl::KeptStreamRecord(const void* key) const {
+  if (FStreamRecord.isEmpty() || key != FStreamRecordKey || !FDiagram) return {};
+  if (FDiagram->StreamRecordGeneration() != FStreamRecordGeneration) return {};
+  return FStreamRecord;
+}
+
+void TDiagramControl::KeepStreamRecord(const void* key, QByteArray record) {
+  if (!FDiagram) return;
+  FStreamRecord = std::move(record);
+  FStreamRecordKey = key;
+  FStreamRecordGeneration = FDiagram->StreamRecordGeneration();
+}
 
 // --- Capability tests -------------------------------------------------------------------
 
@@ -228,6 +303,7 @@ void TDiagramControl::SetFont(const TFont* font) { FFont->Assign(font); }
 void TDiagramControl::SetDiagramFont(bool value) {
   if (value == FDiagramFont) return;
   FDiagramFont = value;
+  ForgetStreamRecord();
   if (value) ApplyDiagramFont();
 }
 
@@ -235,6 +311,7 @@ void TDiagramControl::ApplyDiagramFont() {
   if (!FDiagramFont || !FDiagram || !FDiagram->DiagramFont() || !FFont) return;
   FFont->Assign(FDiagram->DiagramFont());  // fires FontChanged, which clears the flag
   FDiagramFont = true;
+  ForgetStreamRecord();
 }
 
 void TDiagramControl::FontChanged() {
@@ -247,11 +324,13 @@ void TDiagramControl::FontChanged() {
 void TDiagramControl::SetShowHint(bool value) {
   FShowHint = value;
   FParentShowHint = false;
+  ForgetStreamRecord();
 }
 
 void TDiagramControl::SetParentShowHint(bool value) {
   if (value == FParentShowHint) return;
   FParentShowHint = value;
+  ForgetStreamRecord();
   if (value) ApplyDiagramShowHint();
 }
 
@@ -259,6 +338,7 @@ void TDiagramControl::ApplyDiagramShowHint() {
   if (!FParentShowHint || !FDiagram) return;
   SetShowHint(FDiagram->DiagramShowHint());
   FParentShowHint = true;
+  ForgetStreamRecord();
 }
 
 void TDiagramControl::SetLinkPointStyle(TLinkPointStyle style) {
@@ -330,6 +410,7 @@ void TDiagramControl::MakeVisible() {
 }
 
 void TDiagramControl::Redraw() {
+  ForgetStreamRecord();
   if (!FDiagram) return;
   // Changes that move no bounds still end here (link points among them): the diagram's
   // index measures the element again, lazily.
@@ -338,6 +419,7 @@ void TDiagramControl::Redraw() {
 }
 
 void TDiagramControl::NotifyBoundsChanged() {
+  ForgetStreamRecord();
   if (FDiagram) FDiagram->ControlBoundsChanged(this);
 }
 

@@ -11,6 +11,7 @@
 #include "platform/Component.h"
 #include "platform/ControlTypes.h"
 #include "platform/GraphicsTypes.h"
+#include "platform/StreamRecordCache.h"
 
 #include <QPointer>
 #include <functional>
@@ -33,7 +34,7 @@ struct TCellText;
 
 using TDControlLinkEvent = std::function<void(TDiagramControl* control, TDiagramControl* link, TLinkPoint* linkPoint)>;
 
-class TDiagramControl : public TComponent {
+class TDiagramControl : public TComponent, public IStreamRecordCache {
   Q_OBJECT
 public:
   explicit TDiagramControl(QObject* owner = nullptr);
@@ -48,9 +49,10 @@ public:
 
   // --- Identity and restrictions ------------------------------------------------------
   QString DControlID() const;
-  void SetDControlID(const QString& id) { FDControlID = id; }
+  void SetDControlID(const QString& id);
   TControlRestrictions Restrictions() const { return FRestrictions; }
-  void SetRestrictions(TControlRestrictions restrictions) { FRestrictions = restrictions; }
+  void SetRestrictions(TControlRestrictions restrictions);
+  void SetName(const QString& name) override;
 
   // --- Selection, visibility, layers --------------------------------------------------
   bool Selected() const;
@@ -70,7 +72,7 @@ public:
   void LayerDestroying(TDiagramLayer* layer, bool keepName);
   bool IsVisible() const;
   bool Collapsed() const { return FCollapsed; }
-  void SetCollapsed(bool collapsed) { FCollapsed = collapsed; }
+  void SetCollapsed(bool collapsed);
   bool IsBackgroundControl() const { return FIsBackgroundControl; }
   void SetIsBackgroundControl(bool value);
   int Transparency() const { return FTransparency; }
@@ -85,17 +87,17 @@ public:
   bool DiagramFont() const { return FDiagramFont; }
   void SetDiagramFont(bool value);
   QString Hint() const { return FHint; }
-  void SetHint(const QString& hint) { FHint = hint; }
+  void SetHint(const QString& hint);
   bool ShowHint() const { return FShowHint; }
   void SetShowHint(bool value);
   bool ParentShowHint() const { return FParentShowHint; }
   void SetParentShowHint(bool value);
   TCursor Cursor() const { return FCursor; }
-  void SetCursor(TCursor cursor) { FCursor = cursor; }
+  void SetCursor(TCursor cursor);
   QString StringData() const { return FStringData; }
-  void SetStringData(const QString& data) { FStringData = data; }
+  void SetStringData(const QString& data);
   QObject* Obj() const { return FObj; }
-  void SetObj(QObject* obj) { FObj = obj; }
+  void SetObj(QObject* obj);
 
   // --- Owned parts --------------------------------------------------------------------
   TStretchHandles* Handles() const { return FHandles.get(); }
@@ -109,9 +111,9 @@ public:
   TBlockDrawer* TempDrawer() const { return FTempDrawer.get(); }
   TDgrBlockDrawer* DgrDrawer() const { return FDgrDrawer.get(); }
   TInsertStyle InsertStyle() const { return FInsertStyle; }
-  void SetInsertStyle(TInsertStyle style) { FInsertStyle = style; }
+  void SetInsertStyle(TInsertStyle style);
   bool AutoCreateLinkPoints() const { return FAutoCreateLinkPoints; }
-  void SetAutoCreateLinkPoints(bool value) { FAutoCreateLinkPoints = value; }
+  void SetAutoCreateLinkPoints(bool value);
   TDControlPaintMode IntPaintMode() const { return FIntPaintMode; }
   // Acting members pass the paint mode on to their group, recursively.
   void SetIntPaintMode(TDControlPaintMode mode);
@@ -119,7 +121,7 @@ public:
   // --- Groups -------------------------------------------------------------------------
   TDiagramControl* GroupBlock() const { return FGroupBlock; }
   // Joining or leaving a group (called by the group).
-  void SetGroupBlock(TDiagramControl* group) { FGroupBlock = group; }
+  void SetGroupBlock(TDiagramControl* group);
   TDiagramControl* MasterGroup() const;
   bool IsMember() const { return FGroupBlock != nullptr; }
   virtual bool IsGroup() const { return false; }
@@ -171,6 +173,13 @@ public:
   void NotifyAnchoreds(TAnchorChange change);
 
   // --- Streaming hooks ----------------------------------------------------------------
+  // The record the diagram's writer kept for this element. It stays valid while the element
+  // is in the same diagram, the diagram's record generation is unchanged (renames, removals,
+  // layer changes) and nothing the element writes changed: every such change ends in
+  // ForgetStreamRecord (Redraw and NotifyBoundsChanged call it).
+  QByteArrayView KeptStreamRecord(const void* key) const override;
+  void KeepStreamRecord(const void* key, QByteArray record) override;
+  void ForgetStreamRecord() { FStreamRecord = QByteArray(); }
   void DefineProperties(TFiler& filer) override;
   void Loaded() override;
   bool HasParent() const override { return true; }
@@ -295,4 +304,7 @@ private:
   std::unique_ptr<THandlesAppearance> FHandlesAppearance;
   TDgrGraphicLib FGraphicLib = dglGDIPlus;
   bool FCustomGraphicLib = false;
+  QByteArray FStreamRecord;
+  const void* FStreamRecordKey = nullptr;
+  quint64 FStreamRecordGeneration = 0;
 };

@@ -12,6 +12,7 @@ TDiagramLayer::~TDiagramLayer() {
 void TDiagramLayer::SetLayerName(const QString& name) {
   if (name == FLayerName) return;
   FLayerName = name;
+  if (FDiagram) FDiagram->StreamRecordsChanged();  // elements on this layer write its name
   Changed(false);
 }
 

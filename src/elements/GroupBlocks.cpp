@@ -279,6 +279,7 @@ void TGroupBlock::ReleaseMembers() {
 }
 
 void TGroupBlock::MemberAdded(TDiagramControl* control) {
+  ForgetStreamRecord();
   control->SetGroupBlock(this);
   RecalculateRect();
 }
@@ -293,6 +294,7 @@ bool TGroupBlock::CanTakeMember(TDiagramControl* control) const {
 }
 
 void TGroupBlock::MemberRemoved(TDiagramControl* control) {
+  ForgetStreamRecord();
   if (control->GroupBlock() == this) control->SetGroupBlock(nullptr);
   if (!IsDestroying()) RecalculateRect();
 }

@@ -60,7 +60,10 @@ public:
     NotifyBoundsChanged();
   }
   TAnchorOrientation Orientation2() const { return FOrientation2; }
-  void SetOrientation2(TAnchorOrientation orientation) { FOrientation2 = orientation; }
+  void SetOrientation2(TAnchorOrientation orientation) {
+    FOrientation2 = orientation;
+    NotifyBoundsChanged();
+  }
   bool RecalcIntermediateArcHandles() const { return FRecalcIntermediateArcHandles; }
   void SetRecalcIntermediateArcHandles(bool value) { FRecalcIntermediateArcHandles = value; }
 

@@ -47,8 +47,9 @@ void WriteOrFail(QObject* instance, const QMetaProperty& meta, const QVariant& v
 
 class TComponentReader final : public TReader, public TFiler {
 public:
-  TComponentReader(const QByteArray& data, QObject* root, QObject* lookupRoot)
-      : FValues(data), FRoot(root), FLookupRoot(lookupRoot ? lookupRoot : root) {}
+  TComponentReader(const QByteArray& data, QObject* root, const TComponentStreamOptions& options)
+      : FValues(data), FData(data), FRoot(root), FLookupRoot(options.LookupRoot ? options.LookupRoot : root),
+        FCacheKey(options.RecordCacheKey), FKeepsReferenceTo(options.KeepsReferenceTo) {}
 
   void ReadStream() {
     try {
@@ -63,6 +64,7 @@ public:
       throw;
     }
     RunLoadedHooks();
+    KeepReadRecords();
   }
 
   // ---- TReader: values of custom properties ----
@@ -151,6 +153,7 @@ private:
 
   void ReadChild(QObject* parent) {
     TValueReader::TNestingGuard guard(FValues);
+    const size_t recordStart = FValues.Position();
     const TObjectHeader header = FValues.ReadObjectHeader();
     const QString className = FromUtf8(header.ClassName);
     const TRegisteredClass* registered = FindClass(className);
@@ -177,11 +180,36 @@ private:
       if (clashes) NameClashingChild(child, owner, name, *policy);
       else if (!existing) NameCreatedChild(child, owner, name);
       if (auto* hooks = dynamic_cast<TStreamHooks*>(child.data())) hooks->SetParentComponent(childParent);
+      const QPointer<QObject> outerChild = std::exchange(FCurrentChild, child);
       ReadObjectBody(child);
+      FCurrentChild = outerChild;
     } catch (...) {
       if (!existing && child) Free(child);  // a child that failed to read is not kept half-read
       throw;
     }
+    if (FCacheKey && !existing && !clashes && dynamic_cast<IStreamRecordCache*>(child.data())) {
+      FReadRecordIndex.insert(child, FReadRecords.size());
+      FReadRecords.push_back({child, recordStart, FValues.Position() - recordStart});
+    }
+  }
+
+  // A stream the caller wrote itself under the same key: once read, references resolved
+  // and Loaded run, each child's state is the one that wrote its bytes, so it keeps them.
+  // (Loaded redoes derived state such as routes and fonts; the setters it calls would make
+  // the children forget records kept any earlier.) Later changes make them forget again.
+  void KeepReadRecords() {
+    for (const TReadRecord& record : FReadRecords) {
+      if (!record.Child || !record.Keep) continue;
+      dynamic_cast<IStreamRecordCache*>(record.Child.data())
+          ->KeepStreamRecord(FCacheKey, FData.mid(static_cast<qsizetype>(record.Start), static_cast<qsizetype>(record.Size)));
+    }
+  }
+
+  // A reference the child's bytes hold but its state now does not (unresolved), or one
+  // whose renames the caller would not notice: the child writes itself afresh.
+  void ForgetReadRecord(QObject* child) {
+    const auto it = FReadRecordIndex.constFind(child);
+    if (it != FReadRecordIndex.cend()) FReadRecords[*it].Keep = false;
   }
 
   // Names under each owner children are created for, indexed once per read: a linear search
@@ -371,7 +399,7 @@ private:
       }
       case vaIdent:
         // Components may be read later in the stream: resolved when the whole stream is read.
-        FFixups.push_back({instance, p.Meta, FromUtf8(FValues.ReadShortString())});
+        FFixups.push_back({instance, p.Meta, FromUtf8(FValues.ReadShortString()), FCurrentChild});
         return;
       case vaCollection: {
         auto* collection = qobject_cast<TCollection*>(p.Meta.read(instance).value<QObject*>());
@@ -408,6 +436,8 @@ private:
     QPointer<QObject> Instance;
     QMetaProperty Meta;
     QString Name;
+    // The child whose record holds the reference (nullptr: the root's).
+    QPointer<QObject> Child;
   };
 
   QObject* FindComponentNamed(const QString& name) {
@@ -441,8 +471,12 @@ private:
       // A reference that cannot be resolved (or names an object of the wrong class) leaves the
       // property empty; it does not fail the load, as the referenced object may simply be gone.
       const QMetaObject* expected = fixup.Meta.metaType().metaObject();
-      if (!target || (expected && !InheritsFrom(target->metaObject(), expected))) continue;
+      if (!target || (expected && !InheritsFrom(target->metaObject(), expected))) {
+        ForgetReadRecord(fixup.Child);  // the child now writes no reference there
+        continue;
+      }
       fixup.Meta.write(fixup.Instance, QVariant(fixup.Meta.metaType(), &target));
+      if (!FKeepsReferenceTo || !FKeepsReferenceTo(target)) ForgetReadRecord(fixup.Child);
     }
   }
 
@@ -463,8 +497,20 @@ private:
   }
 
   TValueReader FValues;
+  const QByteArray& FData;
   QObject* FRoot;
   QObject* FLookupRoot;
+  const void* FCacheKey;
+  std::function<bool(QObject*)> FKeepsReferenceTo;
+  QPointer<QObject> FCurrentChild;
+  struct TReadRecord {
+    QPointer<QObject> Child;
+    size_t Start = 0;
+    size_t Size = 0;
+    bool Keep = true;
+  };
+  std::vector<TReadRecord> FReadRecords;
+  QHash<QObject*, size_t> FReadRecordIndex;
   QString FObjectName;
   std::vector<QPointer<QObject>> FLoaded;
   std::vector<TFixup> FFixups;
@@ -478,7 +524,7 @@ private:
 }  // namespace
 
 void ReadComponent(const QByteArray& data, QObject* root, const TComponentStreamOptions& options) {
-  TComponentReader(data, root, options.LookupRoot).ReadStream();
+  TComponentReader(data, root, options).ReadStream();
 }
 
 QObject* ReadNewComponent(const QByteArray& data, QObject* owner, const TComponentStreamOptions& options) {

@@ -11,9 +11,12 @@
 // value; references to other components by name; then the define-properties hook's custom
 // properties; then, for components, the children their GetChildren hook enumerates.
 
+#include "platform/StreamRecordCache.h"
 #include "streaming/ObjectText.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <functional>
 
 class QObject;
 
@@ -21,6 +24,14 @@ struct TComponentStreamOptions {
   // The component whose owned components are referenced by plain name; references to it
   // are written as "Owner". nullptr: the root itself.
   QObject* LookupRoot = nullptr;
+  // Writing: children that keep their records (IStreamRecordCache) are asked for the
+  // record they kept under this key, and keep the one written when they have none. The
+  // key names everything outside the child its record depends on (the lookup root, the
+  // name guards of the caller); nullptr: no record is reused or kept.
+  const void* RecordCacheKey = nullptr;
+  // Whether a record referring to target may be kept: the caller must notice when the
+  // target's name changes. Without it, records with references are never kept.
+  std::function<bool(QObject* target)> KeepsReferenceTo;
 };
 
 // What a parent decides about the children a stream creates for it (implemented by parents

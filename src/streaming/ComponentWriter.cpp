@@ -8,6 +8,7 @@
 #include "streaming/ValueWriter.h"
 
 #include <QMetaEnum>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -18,8 +19,9 @@ bool IsOwnedSubObject(QObject* object) {
 
 class TComponentWriter final : public TWriter, public TFiler {
 public:
-  TComponentWriter(QByteArray& out, QObject* root, QObject* lookupRoot)
-      : FValues(out), FRoot(root), FLookupRoot(lookupRoot ? lookupRoot : root) {}
+  TComponentWriter(QByteArray& out, QObject* root, const TComponentStreamOptions& options)
+      : FValues(out), FRoot(root), FLookupRoot(options.LookupRoot ? options.LookupRoot : root),
+        FCacheKey(options.RecordCacheKey), FKeepsReferenceTo(options.KeepsReferenceTo) {}
 
   void WriteStream() {
     FValues.WriteSignature();
@@ -78,6 +80,36 @@ private:
   };
 
   void WriteObject(QObject* object) {
+    auto* cache = FCacheKey && object != FRoot ? dynamic_cast<IStreamRecordCache*>(object) : nullptr;
+    if (!cache) {
+      WriteObjectRecord(object);
+      return;
+    }
+    const QByteArrayView kept = cache->KeptStreamRecord(FCacheKey);
+    if (!kept.isEmpty()) {
+      if (StreamRecordCheck()) CheckKeptRecord(object, kept);
+      FValues.Buffer().append(kept);
+      return;
+    }
+    QByteArray& out = FValues.Buffer();
+    const qsizetype start = out.size();
+    const bool outerKeepable = std::exchange(FRecordKeepable, true);
+    WriteObjectRecord(object);
+    if (FRecordKeepable) cache->KeepStreamRecord(FCacheKey, out.mid(start));
+    FRecordKeepable = outerKeepable && FRecordKeepable;
+  }
+
+  // A fresh write of the object must give the bytes it kept.
+  void CheckKeptRecord(QObject* object, QByteArrayView kept) {
+    QByteArray fresh;
+    TComponentWriter check(fresh, FRoot, {FLookupRoot, nullptr, FKeepsReferenceTo});
+    check.WriteObjectRecord(object);
+    if (QByteArrayView(fresh) != kept)
+      throw std::logic_error("kept stream record of " + object->objectName().toStdString() + " (" +
+                             object->metaObject()->className() + ") is stale");
+  }
+
+  void WriteObjectRecord(QObject* object) {
     auto* hooks = dynamic_cast<TStreamHooks*>(object);
     if (hooks) hooks->SetComponentState(csWriting);
     try {
@@ -90,7 +122,13 @@ private:
         WriteAllProperties(object);
       }
       FValues.WriteEndOfList();
-      if (hooks) hooks->GetChildren([this](QObject* child) { WriteObject(child); }, FRoot);
+      if (hooks)
+        hooks->GetChildren(
+            [this, object](QObject* child) {
+              if (object != FRoot) FRecordKeepable = false;  // a record holding children is not kept
+              WriteObject(child);
+            },
+            FRoot);
       FValues.WriteEndOfList();
     } catch (...) {
       if (hooks) hooks->ClearComponentState(csWriting);
@@ -210,6 +248,7 @@ private:
     if (!p.Writable) return;
     const QString reference = ReferenceName(target);
     if (reference.isEmpty()) return;  // an unnamed component cannot be referenced
+    if (target != FLookupRoot && !(FKeepsReferenceTo && FKeepsReferenceTo(target))) FRecordKeepable = false;
     WritePropertyName(p.Name);
     WriteIdent(reference);
   }
@@ -240,6 +279,9 @@ private:
   TValueWriter FValues;
   QObject* FRoot;
   QObject* FLookupRoot;
+  const void* FCacheKey;
+  std::function<bool(QObject*)> FKeepsReferenceTo;
+  bool FRecordKeepable = true;
   std::string FPath;
   std::string FNameBuffer;
   const QMetaObject* FOwnerMeta = nullptr;
@@ -251,6 +293,6 @@ private:
 QByteArray WriteComponent(QObject* root, const TComponentStreamOptions& options) {
   QByteArray out;
   out.reserve(4096);
-  TComponentWriter(out, root, options.LookupRoot).WriteStream();
+  TComponentWriter(out, root, options).WriteStream();
   return out;
 }
