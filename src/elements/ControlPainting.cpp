@@ -10,6 +10,7 @@
 #include "elements/TextCells.h"
 #include "elements/TextLayout.h"
 #include "drawing/Gradient.h"
+#include "drawing/TextWidthCache.h"
 #include "geometry/BlockDrawer.h"
 #include "platform/Canvas.h"
 #include "platform/Graphics.h"
@@ -62,14 +63,18 @@ private:
   qreal FOldOpacity = 1;
 };
 
+// Measures as TCanvas::TextExtent does (the canvas font on the bound device), through the
+// widths kept from earlier passes.
 class TCanvasMeasurer : public ITextMeasurer {
 public:
-  explicit TCanvasMeasurer(TCanvas& canvas) : FCanvas(canvas) {}
-  double TextWidth(const QString& text) override { return FCanvas.TextWidth(text); }
-  double LineHeight() override { return FCanvas.TextHeight(QString()); }
+  explicit TCanvasMeasurer(TCanvas& canvas)
+      : FWidths(TTextWidthCache::Shared().For(canvas.Font()->ToQFont(),
+                                              canvas.HandleAllocated() ? canvas.Handle()->device() : nullptr)) {}
+  double TextWidth(const QString& text) override { return FWidths.Width(text); }
+  double LineHeight() override { return FWidths.Height(); }
 
 private:
-  TCanvas& FCanvas;
+  TTextWidthCache::TFontWidths& FWidths;
 };
 
 TPoint RoundPoint(const TDot& point) { return {Round(point.X), Round(point.Y)}; }

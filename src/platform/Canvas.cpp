@@ -5,6 +5,7 @@
 
 #include <QFontMetrics>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
@@ -169,6 +170,104 @@ void AppendSegmentPixels(const TPoint& a, const TPoint& b, const QRect& bounds, 
     }
   }
   phase += steps;
+}
+
+// Walks the on/off runs of a thin line pattern one pixel at a time.
+class TPatternCursor {
+public:
+  TPatternCursor(const std::vector<int>& pattern, int64_t position) : FPattern(pattern) {
+    if (FPattern.empty()) return;
+    int64_t length = 0;
+    for (int run : FPattern) length += run;
+    int64_t offset = position % length;
+    while (offset >= FPattern[FRun]) offset -= FPattern[FRun++];
+    FOffset = static_cast<int>(offset);
+  }
+  bool IsOn() const { return FRun % 2 == 0; }
+  void Advance() {
+    if (FPattern.empty() || ++FOffset < FPattern[FRun]) return;
+    FOffset = 0;
+    if (++FRun == FPattern.size()) FRun = 0;
+  }
+
+private:
+  const std::vector<int>& FPattern;
+  size_t FRun = 0;
+  int FOffset = 0;
+};
+
+// round(i * delta / steps) with halves away from zero for consecutive i, without dividing
+// per step: the numerator 2 * i * |delta| + steps is kept as quotient and remainder of 2 * steps.
+class TRoundedRatio {
+public:
+  TRoundedRatio(int64_t delta, int64_t steps, int64_t first)
+      : FSign(delta < 0 ? -1 : 1), FIncrement(2 * std::llabs(delta)), FDenominator(2 * steps) {
+    const __int128 numerator = static_cast<__int128>(first) * FIncrement + steps;
+    FQuotient = static_cast<int64_t>(numerator / FDenominator);
+    FRemainder = static_cast<int64_t>(numerator % FDenominator);
+  }
+  int64_t Value() const { return FSign * FQuotient; }
+  void Advance() {
+    FRemainder += FIncrement;
+    if (FRemainder >= FDenominator) {
+      FRemainder -= FDenominator;
+      ++FQuotient;
+    }
+  }
+
+private:
+  int64_t FSign;
+  int64_t FIncrement;
+  int64_t FDenominator;
+  int64_t FQuotient = 0;
+  int64_t FRemainder = 0;
+};
+
+// A 32-bit image that thin lines are written into directly. Canvas coordinates plus the
+// offset are device pixels; pixels go only inside the areas (device and clip, in canvas
+// coordinates).
+struct TPixelSink {
+  uchar* Bits = nullptr;
+  qsizetype Stride = 0;
+  QPoint Offset;
+  std::vector<QRect> Areas;
+  QRgb OnColor = 0;
+  QRgb OffColor = 0;
+  bool DrawOff = false;
+  std::vector<QPoint> OffPixels;
+
+  void Put(int64_t x, int64_t y, bool on) {
+    if (on) {
+      reinterpret_cast<QRgb*>(Bits + (y + Offset.y()) * Stride)[x + Offset.x()] = OnColor;
+    } else if (DrawOff) {
+      OffPixels.emplace_back(static_cast<int>(x), static_cast<int>(y));
+    }
+  }
+  // The background pixels of styled lines go last, as the painter route draws them.
+  void FlushOff() {
+    for (const QPoint& p : OffPixels)
+      reinterpret_cast<QRgb*>(Bits + (p.y() + Offset.y()) * Stride)[p.x() + Offset.x()] = OffColor;
+    OffPixels.clear();
+  }
+};
+
+// The pixels of AppendSegmentPixels inside area, written into sink.
+void WriteSegmentPixels(const TPoint& a, const TPoint& b, const QRect& area, const std::vector<int>& pattern,
+                        int64_t phase, TPixelSink& sink) {
+  const int64_t dx = int64_t(b.X) - a.X, dy = int64_t(b.Y) - a.Y;
+  const int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
+  int64_t first = 0, last = -1;
+  if (steps == 0 || !VisibleSteps(a, b, steps, area, first, last)) return;
+  TRoundedRatio x(dx, steps, first), y(dy, steps, first);
+  TPatternCursor cursor(pattern, phase + first);
+  const int64_t left = area.left(), right = area.right(), top = area.top(), bottom = area.bottom();
+  for (int64_t i = first; i <= last; ++i) {
+    const int64_t px = a.X + x.Value(), py = a.Y + y.Value();
+    if (px >= left && px <= right && py >= top && py <= bottom) sink.Put(px, py, cursor.IsOn());
+    x.Advance();
+    y.Advance();
+    cursor.Advance();
+  }
 }
 
 QPolygonF ToPolygonF(const TPointArray& points, double offset) {
@@ -409,8 +508,64 @@ void TCanvas::PlotPixels(const QPolygon& on, const QPolygon& off) {
   }
 }
 
+// Thin lines on a 32-bit image that the raster engine paints through an integer
+// translation, copied in an opaque colour at full opacity with no smoothing and a clip of
+// a few rectangles at most: the same pixels as drawPoints, written into the scanlines.
+bool TCanvas::WritePixelFigure(const TPointArray& points, bool closed) {
+  QPaintDevice* device = FPainter->device();
+  if (!device || device->devType() != QInternal::Image || !FPainter->paintEngine() ||
+      FPainter->paintEngine()->type() != QPaintEngine::Raster)
+    return false;
+  auto* image = static_cast<QImage*>(device);
+  const QImage::Format format = image->format();
+  if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+      format != QImage::Format_ARGB32_Premultiplied)
+    return false;
+  // A shared image would be copied by bits() while the painter keeps drawing on the original.
+  if (!image->isDetached() || FPen->Mode() != pmCopy || FPainter->opacity() != 1.0 ||
+      FPainter->testRenderHint(QPainter::Antialiasing))
+    return false;
+  const QColor on = ColorToQColor(FPen->Color());
+  const QColor off = ColorToQColor(FBkColor);
+  const bool drawOff = FBkMode == TBkMode::Opaque && !FPenPattern.empty();
+  if (on.alpha() != 255 || (drawOff && off.alpha() != 255)) return false;
+  const QTransform t = FPainter->deviceTransform();
+  const QPoint offset(static_cast<int>(t.dx()), static_cast<int>(t.dy()));
+  QRegion area(image->rect());
+  if (FPainter->hasClipping()) {
+    // In canvas coordinates: the transform is the integer translation checked by UsesPixelLines.
+    area = area.intersected(FPainter->clipRegion().translated(offset));
+    constexpr int MaxClipRects = 16;
+    if (area.rectCount() > MaxClipRects) return false;
+  }
+  TPixelSink sink;
+  sink.Offset = offset;
+  for (const QRect& r : area) sink.Areas.push_back(r.translated(-offset));
+  if (sink.Areas.empty()) return true;
+  sink.Bits = image->bits();
+  sink.Stride = image->bytesPerLine();
+  sink.OnColor = on.rgba();
+  sink.OffColor = off.rgba();
+  sink.DrawOff = drawOff;
+  const bool closing = closed && points.size() > 1 && !(points.front() == points.back());
+  for (const QRect& r : sink.Areas) {
+    int64_t phase = 0;
+    auto segment = [&](const TPoint& a, const TPoint& b) {
+      WriteSegmentPixels(a, b, r, FPenPattern, phase, sink);
+      phase += std::max(std::llabs(int64_t(b.X) - a.X), std::llabs(int64_t(b.Y) - a.Y));
+    };
+    for (size_t i = 0; i + 1 < points.size(); ++i) segment(points[i], points[i + 1]);
+    if (closing) segment(points.back(), points.front());
+    // A closed figure of one point is that point.
+    if (closed && points.size() == 1 && r.contains(points[0].X, points[0].Y)) sink.Put(points[0].X, points[0].Y, true);
+  }
+  sink.FlushOff();
+  return true;
+}
+
 void TCanvas::StrokePixelFigure(const TPointArray& points, bool closed) {
   if (points.empty()) return;
+  if (WritePixelFigure(points, closed)) return;
   QPolygon on, off;
   const QRect bounds = PixelBounds();
   int64_t phase = 0;

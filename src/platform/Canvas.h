@@ -235,6 +235,7 @@ private:
   QRect PixelBounds() const;
   QRectF OutlineRect(const TRect& rect) const;
   void StrokePixelFigure(const TPointArray& points, bool closed);
+  bool WritePixelFigure(const TPointArray& points, bool closed);
   void PlotPixels(const QPolygon& on, const QPolygon& off);
   void StrokePath(const QPainterPath& path, bool closed);
   void FillPath(const QPainterPath& path);
