@@ -301,6 +301,22 @@ std::vector<TDiagramControl*> TSpatialIndex::Query(const TSquare& rect, TMode mo
   return InPaintOrder(positions);
 }
 
+std::vector<TDiagramControl*> TSpatialIndex::InListOrder(const std::vector<TDiagramControl*>& controls) {
+  Refresh();
+  std::vector<int> positions;
+  positions.reserve(controls.size());
+  const uint32_t stamp = NextStamp();
+  for (const TDiagramControl* control : controls) {
+    const auto it = FSlotOf.find(control);
+    if (it == FSlotOf.end()) continue;
+    TSlot& s = FSlots[static_cast<size_t>(it->second)];
+    if (s.Stamp == stamp) continue;
+    s.Stamp = stamp;
+    positions.push_back(s.Position);
+  }
+  return InPaintOrder(positions);
+}
+
 std::vector<TDiagramControl*> TSpatialIndex::InPaintOrder(std::vector<int>& positions) const {
   std::vector<TDiagramControl*> result;
   result.reserve(positions.size());

@@ -55,6 +55,10 @@ public:
   // order. A rectangle of zero size asks for the elements under a point.
   std::vector<TDiagramControl*> Containing(const TSquare& rect);
 
+  // Those of controls that are in the list, each once, in paint order. Costs the number of
+  // controls, not the length of the list.
+  std::vector<TDiagramControl*> InListOrder(const std::vector<TDiagramControl*>& controls);
+
   // The painted area of control as the paint pass measures it, normalized (client units).
   static TSquare PaintBounds(const TDiagramControl* control);
   // bounds widened to the element's link points (client units).

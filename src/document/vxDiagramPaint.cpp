@@ -267,7 +267,15 @@ void TvxDiagram::PaintDiagram(TCanvas* canvas) {
     }
     if (engine) engine->EndDraw();
     if (FPaintStyle == psScreen) {
-      for (TDiagramControl* c : FDControls)
+      // Handles belong to the selection: an element draws handles only while it is selected,
+      // and a group (its frame and its members' handles) only while it or an element inside
+      // it is. So the pass visits the selected elements that are no members and the
+      // outermost groups of selected members, in list order, and not the whole list: the
+      // elements it leaves out would draw nothing.
+      std::vector<TDiagramControl*> owners;
+      owners.reserve(FSelecteds.size());
+      for (TDiagramControl* c : FSelecteds) owners.push_back(c->IsMember() ? c->MasterGroup() : c);
+      for (TDiagramControl* c : FSpatialIndex.InListOrder(owners))
         if ((c->Selected() || c->IsGroup()) && !c->IsMember() && c->IsVisible()) DrawElementHandles(canvas, c);
       if (UsesSelectionBlock() && !FDoingCache) DrawElementHandles(canvas, FSelBlock.get());
     }

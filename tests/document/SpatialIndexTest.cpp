@@ -207,6 +207,19 @@ TEST_F(SpatialIndex, ResultsComeInPaintOrderAfterReordering) {
   EXPECT_EQ(diagram->SpatialIndex().Intersecting(area), (std::vector<TDiagramControl*>{c, a}));
 }
 
+TEST_F(SpatialIndex, InListOrderSortsOnceEachAndLeavesOutWhatIsNotListed) {
+  TDiagramBlock* a = AddBlock();
+  TDiagramBlock* b = AddBlock();
+  TDiagramBlock* c = AddBlock();
+  auto* stranger = Create<TDiagramBlock>(&form);  // in no diagram
+  EXPECT_EQ(diagram->SpatialIndex().InListOrder({c, stranger, a, c, b, a}), (std::vector<TDiagramControl*>{a, b, c}));
+  a->BringToFront();
+  EXPECT_EQ(diagram->SpatialIndex().InListOrder({a, c}), (std::vector<TDiagramControl*>{c, a}));
+  Free(b);
+  EXPECT_EQ(diagram->SpatialIndex().InListOrder({}), (std::vector<TDiagramControl*>{}));
+  EXPECT_EQ(diagram->SpatialIndex().InListOrder({a, c}), (std::vector<TDiagramControl*>{c, a}));
+}
+
 // --- The paint pass -------------------------------------------------------------------------------
 
 QStringList gLog;
