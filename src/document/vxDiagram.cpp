@@ -278,7 +278,31 @@ void TvxDiagram::EndUpdatePos() {
 }
 
 void TvxDiagram::ClearDControls() {
-  while (!FDControls.empty()) Free(FDControls.front());
+  if (FDControls.empty()) return;
+  // Everything goes, so the lists are emptied first: removing each element from them one
+  // by one searched and shifted them, quadratic in a large diagram. Lines go before blocks,
+  // so no line re-routes around a block that is going too. Each element still leaves the
+  // diagram on its own (its removal event, its links and group).
+  std::vector<QPointer<TDiagramControl>> doomed;
+  doomed.reserve(FDControls.size());
+  for (TDiagramControl* control : FDControls)
+    if (control->IsLine()) doomed.emplace_back(control);
+  for (TDiagramControl* control : FDControls)
+    if (!control->IsLine()) doomed.emplace_back(control);
+  FDControls.clear();
+  FSelecteds.clear();
+  FBlocks.clear();
+  FLinks.clear();
+  BeginUpdate();
+  try {
+    for (const QPointer<TDiagramControl>& control : doomed)
+      if (control) Free(control.data());
+    while (!FDControls.empty()) Free(FDControls.front());  // anything a removal added
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
 }
 
 void TvxDiagram::ResetView() {

@@ -11,6 +11,7 @@
 #include <QMetaEnum>
 #include <QPointer>
 #include <QSet>
+#include <climits>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -43,6 +44,20 @@ std::optional<int> EnumValue(const QMetaEnum& e, std::string_view key) {
 
 void WriteOrFail(QObject* instance, const QMetaProperty& meta, const QVariant& value) {
   if (!meta.isWritable() || !meta.write(instance, value)) ThrowInvalidValue();
+}
+
+// Hands a value of exactly the property's type (or an enumeration's int) straight to the
+// class's setter: no variant is built or converted. Reading a diagram sets millions of these.
+void WriteExact(QObject* instance, const QMetaProperty& meta, void* value) {
+  if (!meta.isWritable()) ThrowInvalidValue();
+  int status = -1;
+  int flags = 0;
+  void* argv[] = {value, nullptr, &status, &flags};
+  const QMetaObject* declaring = meta.enclosingMetaObject();
+  if (declaring && declaring->d.static_metacall)
+    declaring->d.static_metacall(instance, QMetaObject::WriteProperty, meta.relativePropertyIndex(), argv);
+  else
+    QMetaObject::metacall(instance, QMetaObject::WriteProperty, meta.propertyIndex(), argv);
 }
 
 class TComponentReader final : public TReader, public TFiler {
@@ -309,14 +324,28 @@ private:
     switch (p.Kind) {
       case TPropertyKind::Integer:
       case TPropertyKind::Int64: {
-        const std::optional<QVariant> value = Int64ToVariant(type, ReadInteger(p, tag));
+        const int64_t number = ReadInteger(p, tag);
+        const bool intSized = type.id() == QMetaType::Int ||
+                              ((type.flags() & QMetaType::IsEnumeration) && type.sizeOf() == sizeof(int32_t));
+        const int64_t upper = type.id() == QMetaType::Int ? INT32_MAX : UINT32_MAX;
+        if (intSized && number >= INT32_MIN && number <= upper) {
+          auto narrow = static_cast<int32_t>(number);  // colours above INT32_MAX keep their bits
+          WriteExact(instance, p.Meta, &narrow);
+          return;
+        }
+        const std::optional<QVariant> value = Int64ToVariant(type, number);
         if (!value) ThrowInvalidValue();
         WriteOrFail(instance, p.Meta, *value);
         return;
       }
       case TPropertyKind::Boolean:
         if (tag != vaTrue && tag != vaFalse) ThrowInvalidValue();
-        WriteOrFail(instance, p.Meta, QVariant(tag == vaTrue));
+        if (type.id() == QMetaType::Bool) {
+          bool value = tag == vaTrue;
+          WriteExact(instance, p.Meta, &value);
+        } else {
+          WriteOrFail(instance, p.Meta, QVariant(tag == vaTrue));
+        }
         return;
       case TPropertyKind::Char: {
         if (!IsTextTag(tag)) ThrowInvalidValue();
@@ -341,7 +370,7 @@ private:
         } else {
           ThrowInvalidValue();
         }
-        WriteOrFail(instance, p.Meta, QVariant(type, &value));
+        WriteEnumLike(instance, p.Meta, value);
         return;
       }
       case TPropertyKind::Set: {
@@ -354,7 +383,7 @@ private:
           if (!member) ThrowInvalidValue();
           bits |= static_cast<int>(member->Bit);
         }
-        WriteOrFail(instance, p.Meta, QVariant(type, &bits));
+        WriteEnumLike(instance, p.Meta, bits);
         return;
       }
       case TPropertyKind::Float: {
@@ -366,18 +395,29 @@ private:
           const float narrow = static_cast<float>(value);
           if (!std::isfinite(narrow)) ThrowInvalidValue();
           WriteOrFail(instance, p.Meta, QVariant(narrow));
+        } else if (type.id() == QMetaType::Double) {
+          WriteExact(instance, p.Meta, &value);
         } else {
           WriteOrFail(instance, p.Meta, QVariant(value));
         }
         return;
       }
-      case TPropertyKind::String:
+      case TPropertyKind::String: {
         if (!IsTextTag(tag)) ThrowInvalidValue();
-        WriteOrFail(instance, p.Meta, QVariant(FValues.ReadTextPayload(tag)));
+        QString text = FValues.ReadTextPayload(tag);
+        if (type.id() == QMetaType::QString) WriteExact(instance, p.Meta, &text);
+        else WriteOrFail(instance, p.Meta, QVariant(text));
         return;
+      }
       case TPropertyKind::Object: ReadObjectValue(instance, p, tag); return;
       default: ThrowInvalidValue();
     }
+  }
+
+  // Enumerations and sets travel as ints; types of another size go through a variant.
+  static void WriteEnumLike(QObject* instance, const QMetaProperty& meta, int value) {
+    if (meta.metaType().sizeOf() == sizeof(int)) WriteExact(instance, meta, &value);
+    else WriteOrFail(instance, meta, QVariant(meta.metaType(), &value));
   }
 
   int64_t ReadInteger(const TStreamProperty& p, TValueType tag) {
@@ -441,15 +481,24 @@ private:
   };
 
   QObject* FindComponentNamed(const QString& name) {
-    if (QObject* renamed = FRenamed.value(name.toLower())) return renamed;
-    if (FNameIndex.isEmpty()) {
-      // Objects created by this read take precedence over other children of the lookup root.
-      for (QObject* child : FLookupRoot->children())
-        if (!child->objectName().isEmpty()) FNameIndex.insert(child->objectName().toLower(), child);
-      for (const QPointer<QObject>& created : FLoaded)
-        if (created && !created->objectName().isEmpty()) FNameIndex.insert(created->objectName().toLower(), created);
-    }
-    return FNameIndex.value(name.toLower());
+    if (!FRenamed.isEmpty())
+      if (QObject* renamed = FRenamed.value(name.toLower())) return renamed;
+    if (FNameIndex.isEmpty()) FillNameIndex(FNameIndex, false);
+    // References nearly always carry the name as it is spelled; names differing only in case
+    // are found through a folded index built on first need.
+    if (QObject* exact = FNameIndex.value(name)) return exact;
+    if (FFoldedNameIndex.isEmpty()) FillNameIndex(FFoldedNameIndex, true);
+    return FFoldedNameIndex.value(name.toLower());
+  }
+
+  // Objects created by this read take precedence over other children of the lookup root.
+  void FillNameIndex(QHash<QString, QObject*>& index, bool folded) const {
+    auto add = [&](QObject* object) {
+      if (object && !object->objectName().isEmpty())
+        index.insert(folded ? object->objectName().toLower() : object->objectName(), object);
+    };
+    for (QObject* child : FLookupRoot->children()) add(child);
+    for (const QPointer<QObject>& created : FLoaded) add(created);
   }
 
   QObject* ResolveReference(const QString& name) {
@@ -515,6 +564,7 @@ private:
   std::vector<QPointer<QObject>> FLoaded;
   std::vector<TFixup> FFixups;
   QHash<QString, QObject*> FNameIndex;
+  QHash<QString, QObject*> FFoldedNameIndex;
   QHash<QString, QPointer<QObject>> FRenamed;
   QHash<QObject*, QSet<QString>> FOwnedNames;
   std::string_view FClaimName;

@@ -2,6 +2,7 @@
 
 #include <QMetaEnum>
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <limits>
 #include <map>
@@ -100,9 +101,19 @@ const TStreamProperty* TStreamClass::Find(std::string_view name) const {
 
 const TStreamClass& StreamClassOf(const QMetaObject* meta) {
   static QHash<const QMetaObject*, std::shared_ptr<TStreamClass>> cache;
+  // Streams ask for the same few classes over and over (an element, its font, its pen...):
+  // a small direct-mapped table in front of the hash answers most of them.
+  struct TRecent {
+    const QMetaObject* Meta = nullptr;
+    const TStreamClass* Class = nullptr;
+  };
+  static std::array<TRecent, 64> recent;
+  TRecent& slot = recent[(reinterpret_cast<quintptr>(meta) >> 4) % recent.size()];
+  if (slot.Meta == meta) return *slot.Class;
   auto it = cache.constFind(meta);
-  if (it != cache.constEnd()) return *it.value();
-  return *cache.insert(meta, std::make_shared<TStreamClass>(Build(meta))).value();
+  if (it == cache.constEnd()) it = cache.insert(meta, std::make_shared<TStreamClass>(Build(meta)));
+  slot = {meta, it.value().get()};
+  return *slot.Class;
 }
 
 const std::vector<TDefaultOverride>& PathDefaultsFor(const QMetaObject* ownerMeta, const QMetaObject* subMeta,
