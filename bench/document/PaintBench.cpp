@@ -63,10 +63,15 @@ struct TPaintFixture {
   }
 };
 
-// Generating 100,000 blocks takes a while: one diagram per size, kept for the whole run.
-TPaintFixture& Fixture(int elements) {
+// Generating 100,000 blocks takes a while: one diagram per size, kept for the whole run
+// (and freed before the application goes).
+std::map<int, std::unique_ptr<TPaintFixture>>& Fixtures() {
   static std::map<int, std::unique_ptr<TPaintFixture>> fixtures;
-  auto& fixture = fixtures[elements];
+  return fixtures;
+}
+
+TPaintFixture& Fixture(int elements) {
+  auto& fixture = Fixtures()[elements];
   if (!fixture) fixture = std::make_unique<TPaintFixture>(elements);
   return *fixture;
 }
@@ -116,5 +121,6 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  Fixtures().clear();
   return 0;
 }

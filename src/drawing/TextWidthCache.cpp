@@ -1,5 +1,6 @@
 #include "drawing/TextWidthCache.h"
 
+#include <QCoreApplication>
 #include <QPaintDevice>
 
 int TTextWidthCache::TFontWidths::Width(const QString& text) {
@@ -47,5 +48,11 @@ void TTextWidthCache::Clear() {
 
 TTextWidthCache& TTextWidthCache::Shared() {
   static TTextWidthCache cache;
+  static const bool emptiedWithTheApplication = [] {
+    // Fonts must not outlive the application's font database.
+    qAddPostRoutine([] { Shared().Clear(); });
+    return true;
+  }();
+  (void)emptiedWithTheApplication;
   return cache;
 }

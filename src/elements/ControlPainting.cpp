@@ -15,32 +15,70 @@
 #include "platform/Canvas.h"
 #include "platform/Graphics.h"
 
+#include <QCoreApplication>
 #include <QPainter>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
+
+// Spare objects for the savers below: every text cell and marker saves the canvas tools,
+// and building three QObjects each time costs more than copying their settings.
+template <class T>
+class TSparePool {
+public:
+  std::unique_ptr<T> Take() {
+    if (FSpare.empty()) return std::make_unique<T>();
+    std::unique_ptr<T> object = std::move(FSpare.back());
+    FSpare.pop_back();
+    return object;
+  }
+  void Give(std::unique_ptr<T> object) { FSpare.push_back(std::move(object)); }
+  void Clear() { FSpare.clear(); }
+
+private:
+  std::vector<std::unique_ptr<T>> FSpare;
+};
+
+template <class T>
+TSparePool<T>& SparePool() {
+  static TSparePool<T> pool;
+  static const bool emptiedWithTheApplication = [] {
+    // Fonts must not outlive the application's font database.
+    qAddPostRoutine([] { SparePool<T>().Clear(); });
+    return true;
+  }();
+  (void)emptiedWithTheApplication;
+  return pool;
+}
 
 // Gives the canvas back its pen, brush and font on every exit path.
 class TCanvasToolsSaver {
 public:
-  explicit TCanvasToolsSaver(TCanvas& canvas) : FCanvas(canvas) {
-    FPen.Assign(canvas.Pen());
-    FBrush.Assign(canvas.Brush());
-    FFont.Assign(canvas.Font());
+  explicit TCanvasToolsSaver(TCanvas& canvas)
+      : FCanvas(canvas), FPen(SparePool<TPen>().Take()), FBrush(SparePool<TBrush>().Take()),
+        FFont(SparePool<TFont>().Take()) {
+    FPen->Assign(canvas.Pen());
+    FBrush->Assign(canvas.Brush());
+    FFont->Assign(canvas.Font());
   }
   ~TCanvasToolsSaver() {
-    FCanvas.SetPen(&FPen);
-    FCanvas.SetBrush(&FBrush);
-    FCanvas.SetFont(&FFont);
+    FCanvas.SetPen(FPen.get());
+    FCanvas.SetBrush(FBrush.get());
+    FCanvas.SetFont(FFont.get());
+    SparePool<TPen>().Give(std::move(FPen));
+    SparePool<TBrush>().Give(std::move(FBrush));
+    SparePool<TFont>().Give(std::move(FFont));
   }
   TCanvasToolsSaver(const TCanvasToolsSaver&) = delete;
   TCanvasToolsSaver& operator=(const TCanvasToolsSaver&) = delete;
 
 private:
   TCanvas& FCanvas;
-  TPen FPen;
-  TBrush FBrush;
-  TFont FFont;
+  std::unique_ptr<TPen> FPen;
+  std::unique_ptr<TBrush> FBrush;
+  std::unique_ptr<TFont> FFont;
 };
 
 // Draws with the given opacity (from a transparency percentage) until it goes out of scope.

@@ -7,6 +7,8 @@
 
 QStringList SplitParagraphs(const QString& text) {
   if (text.isEmpty()) return {};
+  // Most cell texts are one paragraph: no need to run the expression over them.
+  if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))) return {text};
   static const QRegularExpression breaks(QStringLiteral("\r\n|\n|\r"));
   return text.split(breaks);
 }
@@ -129,11 +131,19 @@ int TextEscapement(double angle) {
 
 int ScaledFontHeight(const TFont& font, double scale, int pixelsPerInch) {
   if (scale == 1) return font.Height();
+  // Far beyond any font the canvas can draw; keeps the conversions within int.
+  constexpr double largestPoints = 100000;
+  if (pixelsPerInch > 0) {
+    // TFont's Size and SetSize at pixelsPerInch, without building a font: this runs for
+    // every text cell of every paint pass.
+    const int size = static_cast<int>(std::lround(std::abs(static_cast<double>(font.Height())) * 72.0 / pixelsPerInch));
+    const int points = Round(std::clamp(scale * size, 0.0, largestPoints));
+    const int height = -static_cast<int>(std::lround(std::abs(static_cast<double>(points)) * pixelsPerInch / 72.0));
+    return height == 0 ? -1 : height;
+  }
   TFont scaled;
   scaled.SetPixelsPerInch(pixelsPerInch);
   scaled.Assign(&font);
-  // Far beyond any font the canvas can draw; keeps the conversions within int.
-  constexpr double largestPoints = 100000;
   const double points = std::clamp(scale * scaled.Size(), 0.0, largestPoints);
   scaled.SetSize(Round(points));
   return scaled.Height() == 0 ? -1 : scaled.Height();

@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <QPainterPathStroker>
 #include <QPolygon>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <cmath>
 
@@ -230,7 +231,7 @@ struct TPixelSink {
   uchar* Bits = nullptr;
   qsizetype Stride = 0;
   QPoint Offset;
-  std::vector<QRect> Areas;
+  QVarLengthArray<QRect, 16> Areas;
   QRgb OnColor = 0;
   QRgb OffColor = 0;
   bool DrawOff = false;
@@ -531,16 +532,17 @@ bool TCanvas::WritePixelFigure(const TPointArray& points, bool closed) {
   if (on.alpha() != 255 || (drawOff && off.alpha() != 255)) return false;
   const QTransform t = FPainter->deviceTransform();
   const QPoint offset(static_cast<int>(t.dx()), static_cast<int>(t.dy()));
-  QRegion area(image->rect());
-  if (FPainter->hasClipping()) {
-    // In canvas coordinates: the transform is the integer translation checked by UsesPixelLines.
-    area = area.intersected(FPainter->clipRegion().translated(offset));
-    constexpr int MaxClipRects = 16;
-    if (area.rectCount() > MaxClipRects) return false;
-  }
   TPixelSink sink;
   sink.Offset = offset;
-  for (const QRect& r : area) sink.Areas.push_back(r.translated(-offset));
+  // In canvas coordinates: the transform is the integer translation checked by UsesPixelLines.
+  if (FPainter->hasClipping()) {
+    const QRegion area = FPainter->clipRegion().translated(offset).intersected(image->rect());
+    constexpr int MaxClipRects = 16;
+    if (area.rectCount() > MaxClipRects) return false;
+    for (const QRect& r : area) sink.Areas.push_back(r.translated(-offset));
+  } else {
+    sink.Areas.push_back(image->rect().translated(-offset));
+  }
   if (sink.Areas.empty()) return true;
   sink.Bits = image->bits();
   sink.Stride = image->bytesPerLine();

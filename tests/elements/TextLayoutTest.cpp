@@ -2,6 +2,7 @@
 #include "platform/Graphics.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 
 namespace {
 
@@ -70,6 +71,9 @@ TEST(SplitParagraphs, SplitsAtEveryKindOfLineBreak) {
   EXPECT_EQ(SplitParagraphs(QStringLiteral("a\r\nb\nc\rd")), (QStringList{"a", "b", "c", "d"}));
   EXPECT_EQ(SplitParagraphs(QStringLiteral("a\n\nb")), (QStringList{"a", "", "b"}));
   EXPECT_TRUE(SplitParagraphs(QString()).isEmpty());
+  EXPECT_EQ(SplitParagraphs(QStringLiteral("one line, no break")), (QStringList{"one line, no break"}));
+  EXPECT_EQ(SplitParagraphs(QStringLiteral("\r")), (QStringList{"", ""}));
+  EXPECT_EQ(SplitParagraphs(QStringLiteral("ends\n")), (QStringList{"ends", ""}));
 }
 
 struct PlacementCase {
@@ -136,6 +140,25 @@ TEST(ScaledFontHeight, ScalesThePointSize) {
   EXPECT_EQ(ScaledFontHeight(font, 1, 96), -11) << "no zoom keeps the height as it is";
   EXPECT_EQ(ScaledFontHeight(font, 2, 96), -21) << "16 points";
   EXPECT_EQ(ScaledFontHeight(font, 0.5, 96), -5) << "4 points";
+}
+
+TEST(ScaledFontHeight, AgreesWithScalingTheSizeOfAFontAtTheResolution) {
+  // The height of a font at pixelsPerInch whose point size is scaled and rounded.
+  const auto throughAFont = [](int height, double scale, int pixelsPerInch) {
+    TFont scaled;
+    scaled.SetPixelsPerInch(pixelsPerInch);
+    scaled.SetHeight(height);
+    scaled.SetSize(Round(std::clamp(scale * scaled.Size(), 0.0, 100000.0)));
+    return scaled.Height() == 0 ? -1 : scaled.Height();
+  };
+  for (int pixelsPerInch : {72, 96, 120, 144, 600})
+    for (int height : {-1, -8, -11, -13, -16, -37, -100, 1, 11, 15, 64, 2000})
+      for (double scale : {0.01, 0.05, 0.19, 0.25, 0.5, 0.75, 1.33, 2.0, 3.7, 8.0, 1000.0}) {
+        TFont font;
+        font.SetHeight(height);
+        EXPECT_EQ(ScaledFontHeight(font, scale, pixelsPerInch), throughAFont(height, scale, pixelsPerInch))
+            << "height " << height << " scale " << scale << " at " << pixelsPerInch << " dpi";
+      }
 }
 
 TEST(ScaledFontHeight, ASizeThatRoundsToZeroKeepsOnePixel) {
