@@ -97,7 +97,8 @@ void TDiagramControl::SetDiagram(TCustomDiagram* diagram) {
     diagram->RegisterControl(this);
     ResolvePendingLayerName();
   }
-  if (!IsDestroying()) RecreateDgrDrawer();
+  // The engine drawer follows the diagram's graphic library; one of the same library stays.
+  if (!IsDestroying() && EffectiveGraphicLib() != FDgrDrawerLib) RecreateDgrDrawer();
 }
 
 void TDiagramControl::DiagramChanged(TCustomDiagram* oldDiagram, TCustomDiagram* newDiagram) {
@@ -380,6 +381,7 @@ void TDiagramControl::RecreateDgrDrawer() {
   else if (FDrawer) source = FDrawer->OriginalRect();
   FreeDgrDrawer();
   const TDgrGraphicLib lib = EffectiveGraphicLib();
+  FDgrDrawerLib = lib;
   if ((lib == dglGDIPlus || lib == dglDirect2D) && !IsDestroying()) {
     FDgrDrawer = CreateBlockDrawer(lib);
     if (FDgrDrawer) {
@@ -390,6 +392,7 @@ void TDiagramControl::RecreateDgrDrawer() {
 }
 
 void TDiagramControl::FreeDgrDrawer() {
+  FDgrDrawerLib.reset();
   FTempPath.reset();
   FDgrDrawer.reset();
 }

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TFont;
@@ -296,6 +297,9 @@ private:
   bool FAutoCreateLinkPoints = false;
   bool FIsBackgroundControl = false;
   std::unique_ptr<TDgrBlockDrawer> FDgrDrawer;
+  // The library the engine drawer was last made for (the plain library makes none);
+  // empty after FreeDgrDrawer.
+  std::optional<TDgrGraphicLib> FDgrDrawerLib;
   std::unique_ptr<TDgrGraphicsPath> FTempPath;
   TDControlPaintMode FIntPaintMode = pmNormal;
   int FTransparency = 0;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <memory>
@@ -92,8 +93,21 @@ const TIdentMapFunctions* TStreamProperty::IdentMap() const {
 }
 
 const TStreamProperty* TStreamClass::Find(std::string_view name) const {
+  constexpr size_t kGuesses = 6;
+  const size_t count = Properties.size();
+  for (size_t i = 0; i < kGuesses && i < count; ++i) {
+    const size_t at = (FNextGuess + i) % count;
+    const QByteArray& candidate = Properties[at].Name;
+    if (static_cast<size_t>(candidate.size()) == name.size() && std::memcmp(candidate.constData(), name.data(), name.size()) == 0) {
+      FNextGuess = at + 1;
+      return &Properties[at];
+    }
+  }
   auto it = IndexByName.constFind(QByteArray::fromRawData(name.data(), static_cast<qsizetype>(name.size())));
-  if (it != IndexByName.constEnd()) return &Properties[static_cast<size_t>(it.value())];
+  if (it != IndexByName.constEnd()) {
+    FNextGuess = static_cast<size_t>(it.value()) + 1;
+    return &Properties[static_cast<size_t>(it.value())];
+  }
   for (const auto& p : Properties)
     if (SameNameIgnoringCase(name, p.Name)) return &p;
   return nullptr;

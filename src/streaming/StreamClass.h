@@ -44,8 +44,12 @@ private:
 struct TStreamClass {
   std::vector<TStreamProperty> Properties;
   QHash<QByteArray, int> IndexByName;
-  // Exact name first, then without regard to case.
+  // Exact name first, then without regard to case. Streams list properties in this order,
+  // so the few entries after the last one found are tried before the hash.
   const TStreamProperty* Find(std::string_view name) const;
+
+private:
+  mutable size_t FNextGuess = 0;
 };
 
 const TStreamClass& StreamClassOf(const QMetaObject* meta);
