@@ -27,7 +27,10 @@ void TLinkPoint::ReleaseAnchoreds() {
 }
 
 void TLinkPoint::RenumberAnchoreds(int index) {
-  for (TLinkPoint* other : FAnchoreds) other->FAnchorIndex = index;
+  for (TLinkPoint* other : FAnchoreds) {
+    other->FAnchorIndex = index;
+    if (TDiagramControl* owner = other->DControl()) owner->ForgetStreamRecord();  // it writes the index
+  }
 }
 
 TDiagramControl* TLinkPoint::DControl() const {
@@ -77,9 +80,20 @@ void TLinkPoint::JoinAnchorLink() {
   if (owner && owner->IsLine()) FAnchor->LinkAdded(owner, this);
 }
 
+void TLinkPoint::SetLinkConstraint(TLinkConstraint constraint) {
+  FLinkConstraint = constraint;
+  if (TDiagramControl* owner = DControl()) owner->ForgetStreamRecord();
+}
+
+void TLinkPoint::SetVisible(bool visible) {
+  FVisible = visible;
+  if (TDiagramControl* owner = DControl()) owner->ForgetStreamRecord();
+}
+
 void TLinkPoint::NotifyOwnerAnchorChanged(bool evenWhileDestroying) {
   TDiagramControl* owner = DControl();
   if (!owner) return;
+  owner->ForgetStreamRecord();
   if (!evenWhileDestroying && owner->IsDestroying()) return;
   owner->AnchorLinkChanged(this);
 }
@@ -246,6 +260,7 @@ void TLinkPoints::Update(TCollectionItem* item) {
 }
 
 void TLinkPoints::Notify(TCollectionItem* item, TCollectionNotification action) {
+  if (FDControl) FDControl->ForgetStreamRecord();  // points added or taken away
   TCollection::Notify(item, action);
   if (action == TCollectionNotification::Added) {
     RenumberAll();

@@ -65,9 +65,9 @@ public:
   // Stores the flag without any walk or notification (stream hooks).
   void SetCollapsedFlag(bool value) { FCollapsed = value; }
   TLinkConstraint LinkConstraint() const { return FLinkConstraint; }
-  void SetLinkConstraint(TLinkConstraint constraint) { FLinkConstraint = constraint; }
+  void SetLinkConstraint(TLinkConstraint constraint);
   bool Visible() const { return FVisible; }
-  void SetVisible(bool visible) { FVisible = visible; }
+  void SetVisible(bool visible);
   TLinkPointStyle Style() const;
 
   bool CanAnchor() const { return FCanAnchor; }

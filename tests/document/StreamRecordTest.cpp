@@ -164,6 +164,7 @@ TEST_F(StreamRecordTest, EverySettingOfEveryElementClassReachesItsKeptRecord) {
     } else if (auto* b = qobject_cast<TCustomDiagramBlock*>(control)) {
       b->SetBoundsRect({100, 300, 180, 360});
       b->Strings()->SetText(QStringLiteral("text"));
+      b->LinkPoints()->Add(0, 50, aoLeft);
     }
     control->TextCells()->Add();
     std::vector<QString> settings;
@@ -210,6 +211,12 @@ TEST_F(StreamRecordTest, RenamesRemovalsGroupsAndLayersReachTheRecordsThatNameTh
   ExpectSavedAfter([&] { FDiagram->Layers()->Clear(); }, "removal of a layer");
   ExpectSavedAfter([&] { line->SetName(QStringLiteral("Line9")); }, "rename of the line");
   ExpectSavedAfter([&] { FDiagram->SetZoom(150); }, "zoom");
+  ExpectSavedAfter([&] { a->LinkPoints()->Add(0, 50, aoLeft); }, "link point added");
+  ExpectSavedAfter([&] { a->LinkPoints()->Delete(0); }, "link point deleted");
+  ExpectSavedAfter([&] { a->TextCells()->Add(); }, "text cell added");
+  ExpectSavedAfter([&] { a->TextCells()->Delete(0); }, "text cell deleted");
+  ExpectSavedAfter([&] { line->Handles()->Delete(line->Handles()->Count() - 1); }, "line handle deleted");
+  ExpectSavedAfter([&] { FDiagram->DiagramFont()->SetSize(17); }, "diagram font");
 }
 
 TEST_F(StreamRecordTest, OnlyChangedElementsWriteAgain) {
