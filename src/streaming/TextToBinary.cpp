@@ -180,6 +180,19 @@ private:
     return IsKeywordHere("object") || IsKeywordHere("inherited") || IsKeywordHere("inline");
   }
 
+  // What starts the line at the current position inside an object: a nested object, its
+  // end, or (most lines) a property. One scan of the word instead of one per keyword.
+  enum class TLineStart { Property, Object, End };
+  TLineStart LineStartHere() const {
+    const std::string_view word = PeekWord();
+    const bool end = SameWord(word, "end");
+    if (!end && !IsObjectKeyword(word)) return TLineStart::Property;
+    const char* p = FPos + word.size();
+    while (p < FEnd && (*p == ' ' || *p == '\t')) ++p;
+    if (p < FEnd && (*p == '=' || *p == '.')) return TLineStart::Property;  // "End = 3" names a property
+    return end ? TLineStart::End : TLineStart::Object;
+  }
+
   class TDepthGuard {
   public:
     explicit TDepthGuard(TTextToBinaryConverter& parser) : FParser(parser) {
@@ -232,7 +245,7 @@ private:
     for (;;) {
       SkipBlanks();
       if (AtEnd()) ExpectedError("end");
-      if (IsObjectKeywordHere() || IsKeywordHere("end")) break;
+      if (LineStartHere() != TLineStart::Property) break;
       ConvertProperty();
     }
     FWriter.WriteEndOfList();
