@@ -37,7 +37,6 @@ void TDiagramControl::AfterConstruction() {
   FLinkPoints = std::make_unique<TLinkPoints>(
       this, [this](TCollection* c) -> TCollectionItem* { return CreateLinkPoint(static_cast<TLinkPoints*>(c)); });
   FLinkPointPen = std::make_unique<TPen>();
-  FHandlesAppearance = std::make_unique<THandlesAppearance>();
   FLinkPointBrush = std::make_unique<TBrush>();
   FLinkPointPen->SetColor(clBlue);
   FLinkPointPen->SetStyle(psSolid);
@@ -175,6 +174,11 @@ void TDiagramControl::SetAutoCreateLinkPoints(bool value) {
 void TDiagramControl::SetGroupBlock(TDiagramControl* group) {
   FGroupBlock = group;
   ForgetStreamRecord();
+}
+
+THandlesAppearance* TDiagramControl::HandlesAppearance() const {
+  if (!FHandlesAppearance) FHandlesAppearance = std::make_unique<THandlesAppearance>();
+  return FHandlesAppearance.get();
 }
 
 // --- Kept stream record -------------------------------------------------------------------

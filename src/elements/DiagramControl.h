@@ -103,7 +103,8 @@ public:
   // --- Owned parts --------------------------------------------------------------------
   TStretchHandles* Handles() const { return FHandles.get(); }
   TLinkPoints* LinkPoints() const { return FLinkPoints.get(); }
-  THandlesAppearance* HandlesAppearance() const { return FHandlesAppearance.get(); }
+  // Made on first use: only elements whose handles are drawn need it.
+  THandlesAppearance* HandlesAppearance() const;
   TPen* LinkPointPen() const { return FLinkPointPen.get(); }
   TBrush* LinkPointBrush() const { return FLinkPointBrush.get(); }
   TLinkPointStyle LinkPointStyle() const { return FLinkPointStyle; }
@@ -305,7 +306,7 @@ private:
   int FTransparency = 0;
   TDiagramControl* FGroupBlock = nullptr;
   QString FLayerNameFix;
-  std::unique_ptr<THandlesAppearance> FHandlesAppearance;
+  mutable std::unique_ptr<THandlesAppearance> FHandlesAppearance;
   TDgrGraphicLib FGraphicLib = dglGDIPlus;
   bool FCustomGraphicLib = false;
   QByteArray FStreamRecord;
