@@ -550,7 +550,7 @@ void TDiagramControl::DrawHandles(const TDiagramDrawInfo& info) {
 
 void TDiagramControl::DrawHandle(const TDiagramDrawInfo& info, TStretchHandle* handle) {
   // An element without a diagram counts as the Visio style.
-  FHandlesAppearance->ResetForStyle(FDiagram ? FDiagram->HandlesStyle() : hsVisio, IsMember());
+  HandlesAppearance()->ResetForStyle(FDiagram ? FDiagram->HandlesStyle() : hsVisio, IsMember());
   DrawHandleGrip(info, handle);
 }
 
