@@ -568,7 +568,7 @@ void TDiagramControl::DrawHandleGrip(const TDiagramDrawInfo& info, TStretchHandl
 void TDiagramControl::DrawLinkPoints(const TDiagramDrawInfo& info, TDgrPaintEngine* engine, bool collapseMarkersOnly) {
   if (!FDiagram || FDiagram->PaintStyle() != psScreen || IsLine()) return;
   if (!collapseMarkersOnly && !FDiagram->ShowLinkPoints()) return;
-  TDgrBlockDrawer* drawer = engine ? FDgrDrawer.get() : nullptr;
+  TDgrBlockDrawer* drawer = engine ? DgrDrawer() : nullptr;
   if (!drawer && !info.Canvas) return;
   std::optional<TPaintEngineBinding> binding;
   std::optional<TDgrDrawingStateScope> engineState;

@@ -382,22 +382,29 @@ void TDiagramControl::SetGraphicLib(TDgrGraphicLib lib) {
 void TDiagramControl::RecreateDgrDrawer() {
   TSquare source{0, 0, 100, 100};
   if (FDgrDrawer) source = FDgrDrawer->SourceRect();
+  else if (FDgrDrawerLib) source = FDgrDrawerSource;
   else if (FDrawer) source = FDrawer->OriginalRect();
   FreeDgrDrawer();
-  const TDgrGraphicLib lib = EffectiveGraphicLib();
-  FDgrDrawerLib = lib;
-  if ((lib == dglGDIPlus || lib == dglDirect2D) && !IsDestroying()) {
-    FDgrDrawer = CreateBlockDrawer(lib);
-    if (FDgrDrawer) {
-      FTempPath = FDgrDrawer->CreatePath();
-      FDgrDrawer->SetSourceRect(source);
+  FDgrDrawerLib = EffectiveGraphicLib();
+  FDgrDrawerSource = source;
+}
+
+TDgrBlockDrawer* TDiagramControl::DgrDrawer() const {
+  // Made on first use for the library chosen last; reading a large diagram makes none.
+  if (!FDgrDrawer && FDgrDrawerLib && !FDgrDrawerTried && !IsDestroying()) {
+    FDgrDrawerTried = true;
+    const TDgrGraphicLib lib = *FDgrDrawerLib;
+    if (lib == dglGDIPlus || lib == dglDirect2D) {
+      FDgrDrawer = CreateBlockDrawer(lib);
+      if (FDgrDrawer) FDgrDrawer->SetSourceRect(FDgrDrawerSource);
     }
   }
+  return FDgrDrawer.get();
 }
 
 void TDiagramControl::FreeDgrDrawer() {
   FDgrDrawerLib.reset();
-  FTempPath.reset();
+  FDgrDrawerTried = false;
   FDgrDrawer.reset();
 }
 

@@ -111,7 +111,8 @@ public:
   void SetLinkPointStyle(TLinkPointStyle style);
   TBlockDrawer* Drawer() const { return FDrawer.get(); }
   TBlockDrawer* TempDrawer() const { return FTempDrawer.get(); }
-  TDgrBlockDrawer* DgrDrawer() const { return FDgrDrawer.get(); }
+  // The engine drawer of the element's graphic library (none for the plain library).
+  TDgrBlockDrawer* DgrDrawer() const;
   TInsertStyle InsertStyle() const { return FInsertStyle; }
   void SetInsertStyle(TInsertStyle style);
   bool AutoCreateLinkPoints() const { return FAutoCreateLinkPoints; }
@@ -297,11 +298,12 @@ private:
   bool FCollapsed = false;
   bool FAutoCreateLinkPoints = false;
   bool FIsBackgroundControl = false;
-  std::unique_ptr<TDgrBlockDrawer> FDgrDrawer;
+  mutable std::unique_ptr<TDgrBlockDrawer> FDgrDrawer;
   // The library the engine drawer was last made for (the plain library makes none);
   // empty after FreeDgrDrawer.
   std::optional<TDgrGraphicLib> FDgrDrawerLib;
-  std::unique_ptr<TDgrGraphicsPath> FTempPath;
+  TSquare FDgrDrawerSource{0, 0, 100, 100};
+  mutable bool FDgrDrawerTried = false;
   TDControlPaintMode FIntPaintMode = pmNormal;
   int FTransparency = 0;
   TDiagramControl* FGroupBlock = nullptr;
