@@ -186,6 +186,7 @@ void TvxDiagram::RegisterControl(TDiagramControl* control) {
   if (control->Name().isEmpty() && !IsLoading()) control->SetName(FindCompName(control, QString()));
   FDControls.push_back(control);
   FSpatialIndex.ListChanged();
+  if (control->IntPaintMode() != pmNormal) FCursorModeControls.insert(control);
   if (control->Selected() && !Contains(FSelecteds, control)) FSelecteds.push_back(control);
   if (!IsLoading() && OnInsertDControl) OnInsertDControl(this, control);
   if (control->IsBlock() && !IsLoading() && FSnapGrid->Active() && FSnapGrid->Force()) {
@@ -199,6 +200,7 @@ void TvxDiagram::RegisterControl(TDiagramControl* control) {
 }
 
 void TvxDiagram::UnregisterControl(TDiagramControl* control) {
+  FCursorModeControls.erase(control);
   if (control->IsSelectionBlock()) return;
   if (FPreviousDControl == control) FPreviousDControl = nullptr;
   StreamRecordsChanged();  // records that referred to it (lines, groups) change
@@ -291,6 +293,7 @@ void TvxDiagram::ClearDControls() {
     if (!control->IsLine()) doomed.emplace_back(control);
   FDControls.clear();
   FSelecteds.clear();
+  FCursorModeControls.clear();
   FBlocks.clear();
   FLinks.clear();
   BeginUpdate();

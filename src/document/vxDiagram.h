@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 class TSelectionBlock;
@@ -284,6 +285,7 @@ public:
   void ControlBoundsChanged(TDiagramControl* control) override { FSpatialIndex.BoundsChanged(control); }
   quint64 StreamRecordGeneration() const override { return FStreamRecordGeneration; }
   void StreamRecordsChanged() override { ++FStreamRecordGeneration; }
+  void ControlPaintModeChanged(TDiagramControl* control) override;
 
   // --- Units ----------------------------------------------------------------------------
   int ScreenPixelsPerInch() const;
@@ -704,6 +706,8 @@ private:
   // The elements that may show in the running pass's visible area, in paint order; with
   // markers, those whose link point markers may show.
   std::vector<TDiagramControl*> PaintCandidates(bool markers = false);
+  // Listed elements in a cursor paint mode (drag shapes), in list order.
+  std::vector<TDiagramControl*> CursorModeElements();
   void DrawElement(TCanvas* canvas, TDgrPaintEngine* engine, TDiagramControl* control, bool cursorSet);
   void DrawElementHandles(TCanvas* canvas, TDiagramControl* control);
   void SetZoomRatio(double ratio);
@@ -725,6 +729,9 @@ private:
   // Follows FDControls (declared before it).
   TSpatialIndex FSpatialIndex{FDControls};
   quint64 FStreamRecordGeneration = 0;
+  // Elements whose paint mode changed since the last pass (those in a cursor mode among them),
+  // so a pass finds the drag shapes without walking every element.
+  std::unordered_set<TDiagramControl*> FCursorModeControls;
 
   int FUpdateCount = 0;
   int FRedrawRequestCount = 0;

@@ -182,6 +182,23 @@ void TvxDiagram::DrawTopElements(const std::vector<TDiagramControl*>& controls, 
 // The index is asked with the visible area taken back to client units and widened by a
 // couple of pixels, so rounding in the conversion cannot lose an element; DrawElement
 // still applies its exact test to each candidate, which keeps the pass's output unchanged.
+void TvxDiagram::ControlPaintModeChanged(TDiagramControl* control) {
+  if (!control->IsSelectionBlock()) FCursorModeControls.insert(control);  // the frame is never listed
+}
+
+std::vector<TDiagramControl*> TvxDiagram::CursorModeElements() {
+  std::vector<TDiagramControl*> cursor;
+  for (auto it = FCursorModeControls.begin(); it != FCursorModeControls.end();) {
+    if ((*it)->IntPaintMode() == pmNormal) {
+      it = FCursorModeControls.erase(it);
+      continue;
+    }
+    if (InCursorSet((*it)->IntPaintMode())) cursor.push_back(*it);
+    ++it;
+  }
+  return cursor.empty() ? cursor : FSpatialIndex.InListOrder(cursor);
+}
+
 std::vector<TDiagramControl*> TvxDiagram::PaintCandidates(bool markers) {
   const TSquare area = VisibleArea();
   // Every paint style maps client units to canvas pixels by a scale and an offset per axis.
@@ -228,12 +245,7 @@ void TvxDiagram::PaintDiagram(TCanvas* canvas) {
     engine->BeginDraw();
     SetEngineTransform(engine.get());
   }
-  const std::vector<TDiagramControl*> cursorElements = [&] {
-    std::vector<TDiagramControl*> list;
-    for (TDiagramControl* c : FDControls)
-      if (InCursorSet(c->IntPaintMode())) list.push_back(c);
-    return list;
-  }();
+  const std::vector<TDiagramControl*> cursorElements = CursorModeElements();
   try {
     if (!(FUseCache && !FDoingCache)) {
       const std::vector<TDiagramControl*> controls = PaintCandidates();

@@ -41,6 +41,8 @@ public:
   // generation stays the same; StreamRecordsChanged starts a new one (an element was
   // renamed or left, layers changed: records that refer to them changed).
   virtual quint64 StreamRecordGeneration() const { return 0; }
+  // control's paint mode changed (drag shapes are drawn for the elements in a cursor mode).
+  virtual void ControlPaintModeChanged(TDiagramControl* control) {}
   virtual void StreamRecordsChanged() {}
 
   // Settings elements read.

@@ -295,7 +295,9 @@ void TDiagramControl::SetTransparency(int value) {
 }
 
 void TDiagramControl::SetIntPaintMode(TDControlPaintMode mode) {
+  const bool changed = mode != FIntPaintMode;
   FIntPaintMode = mode;
+  if (changed && FDiagram) FDiagram->ControlPaintModeChanged(this);
   if (AsMember()) FGroupBlock->SetIntPaintMode(mode);
 }
 

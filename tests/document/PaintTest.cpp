@@ -71,6 +71,32 @@ TEST_F(Painting, HandlesOfTheSelectionComeLastAndOnlyOnScreen) {
   EXPECT_EQ(gLog, (QStringList{"A", "B"}));
 }
 
+TEST_F(Painting, DragShapesFollowThePaintModesOfTheElements) {
+  Add<TLoggedBlock>(QStringLiteral("A"));
+  auto* b = Add<TLoggedBlock>(QStringLiteral("B"));
+  auto* c = Add<TLoggedBlock>(QStringLiteral("C"));
+  c->SetIntPaintMode(pmNormalCursor);
+  b->SetIntPaintMode(pmCursorOnly);
+  Paint(psScreen);
+  EXPECT_EQ(gLog, (QStringList{"A", "C", "B", "C"})) << "normal pass, then drag shapes in list order";
+  gLog.clear();
+  b->SetIntPaintMode(pmNormal);
+  Paint(psScreen);
+  EXPECT_EQ(gLog, (QStringList{"A", "B", "C", "C"}));
+  gLog.clear();
+  Free(c);  // leaves while in a cursor mode
+  Paint(psScreen);
+  EXPECT_EQ(gLog, (QStringList{"A", "B"}));
+  gLog.clear();
+  auto* late = Create<TLoggedBlock>(&form);  // a mode set before joining counts too
+  late->SetName(QStringLiteral("D"));
+  late->Rect = {10, 10, 60, 60};
+  late->SetIntPaintMode(pmCursorOnly);
+  late->SetDiagram(diagram);
+  Paint(psScreen);
+  EXPECT_EQ(gLog, (QStringList{"A", "B", "D"}));
+}
+
 TEST_F(Painting, ElementsOutsideTheVisibleAreaOrInvisibleAreNotDrawn) {
   Add<TLoggedBlock>(QStringLiteral("Near"));
   Add<TLoggedBlock>(QStringLiteral("Far"), {5000, 5000, 5050, 5050});
