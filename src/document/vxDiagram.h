@@ -729,6 +729,7 @@ private:
   // Follows FDControls (declared before it).
   TSpatialIndex FSpatialIndex{FDControls};
   quint64 FStreamRecordGeneration = 0;
+  qsizetype FLastWriteBytes = 0;
   // Elements whose paint mode changed since the last pass (those in a cursor mode among them),
   // so a pass finds the drag shapes without walking every element.
   std::unordered_set<TDiagramControl*> FCursorModeControls;

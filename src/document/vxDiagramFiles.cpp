@@ -69,7 +69,10 @@ QByteArray TvxDiagram::SaveToBytes(bool textFormat) {
   TNameGuard ownName(this, QString());
   // References to the owner's components are written against one fixed owner name.
   TNameGuard ownerName(IsDesigning() ? nullptr : Owner(), StreamOwnerName());
-  const QByteArray binary = WriteComponent(this, OwnStreamOptions());
+  TComponentStreamOptions options = OwnStreamOptions();
+  options.ReserveBytes = FLastWriteBytes + FLastWriteBytes / 8;  // grows without copying
+  const QByteArray binary = WriteComponent(this, options);
+  FLastWriteBytes = binary.size();
   return textFormat ? ObjectBinaryToText(binary) : binary;
 }
 

@@ -32,6 +32,9 @@ struct TComponentStreamOptions {
   // Whether a record referring to target may be kept: the caller must notice when the
   // target's name changes. Without it, records with references are never kept.
   std::function<bool(QObject* target)> KeepsReferenceTo;
+  // Bytes to reserve for the output up front (a caller writing the same root again knows
+  // about how much it takes).
+  qsizetype ReserveBytes = 4096;
 };
 
 // What a parent decides about the children a stream creates for it (implemented by parents

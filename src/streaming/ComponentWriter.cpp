@@ -8,6 +8,7 @@
 #include "streaming/ValueWriter.h"
 
 #include <QMetaEnum>
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
@@ -292,7 +293,7 @@ private:
 
 QByteArray WriteComponent(QObject* root, const TComponentStreamOptions& options) {
   QByteArray out;
-  out.reserve(4096);
+  out.reserve(std::max<qsizetype>(options.ReserveBytes, 64));
   TComponentWriter(out, root, options).WriteStream();
   return out;
 }
