@@ -611,11 +611,11 @@ void TCanvas::RequireShapeState() {
   RequireBrush();
 }
 
-void TCanvas::MoveTo(int x, int y) { FPenPos = TPoint{x, y}; }
+void TCanvas::MoveTo(int x, int y) { SetPenPos(TPoint{x, y}); }
 
 void TCanvas::LineTo(int x, int y) {
-  const TPointArray points{FPenPos, TPoint{x, y}};
-  FPenPos = TPoint{x, y};
+  const TPointArray points{PenPos(), TPoint{x, y}};
+  SetPenPos(TPoint{x, y});
   Polyline(points);
 }
 
@@ -813,7 +813,22 @@ void TCanvas::PaintText(int x, int y, const QString& text, const TRect* clip) {
 
 void TCanvas::TextOut(int x, int y, const QString& text) {
   PaintText(x, y, text, nullptr);
-  FPenPos = TPoint{x + TextWidth(text), y};
+  FPenPos = TPoint{x, y};
+  FPendingAdvance = TPendingAdvance{text, FPainter ? FPainter->font() : FFont->ToQFont()};
+}
+
+TPoint TCanvas::PenPos() const {
+  if (FPendingAdvance) {
+    const QFontMetrics metrics(FPendingAdvance->Font, FPainter ? FPainter->device() : nullptr);
+    FPenPos.X += metrics.horizontalAdvance(FPendingAdvance->Text);
+    FPendingAdvance.reset();
+  }
+  return FPenPos;
+}
+
+void TCanvas::SetPenPos(const TPoint& pos) {
+  FPendingAdvance.reset();
+  FPenPos = pos;
 }
 
 void TCanvas::TextRect(const TRect& rect, int x, int y, const QString& text) { PaintText(x, y, text, &rect); }
@@ -904,12 +919,12 @@ void TCanvas::RotateAbout(double angle, const TDot& center) {
   SetWorldTransform(t);
 }
 
-TCanvas::TState TCanvas::SaveState() const { return TState{FClip, FWorld, FBkMode, FBkColor, FPenPos}; }
+TCanvas::TState TCanvas::SaveState() const { return TState{FClip, FWorld, FBkMode, FBkColor, PenPos()}; }
 
 void TCanvas::RestoreState(const TState& state) {
   FClip = state.Clip;
   FWorld = state.World;
-  FPenPos = state.PenPos;
+  SetPenPos(state.PenPos);
   SetBkMode(state.BkMode);
   SetBkColor(state.BkColor);
   ApplyClip();

@@ -33,6 +33,7 @@
 
 #include <QBrush>
 #include <QImage>
+#include <QFont>
 #include <QPen>
 #include <QRegion>
 #include <QTransform>
@@ -138,8 +139,8 @@ public:
   TCopyMode CopyMode() const { return FCopyMode; }
   void SetCopyMode(TCopyMode mode) { FCopyMode = mode; }
 
-  TPoint PenPos() const { return FPenPos; }
-  void SetPenPos(const TPoint& pos) { FPenPos = pos; }
+  TPoint PenPos() const;
+  void SetPenPos(const TPoint& pos);
 
   // Shapes: filled with the brush, outlined with the pen.
   void Rectangle(int x1, int y1, int x2, int y2) override;
@@ -253,7 +254,14 @@ private:
   TBkMode FBkMode = TBkMode::Transparent;
   TColor FBkColor = clWhite;
   TCopyMode FCopyMode = cmSrcCopy;
-  TPoint FPenPos;
+  // TextOut moves the pen past its text; the width is measured only when the pen position
+  // is asked for (most text is drawn without anyone asking).
+  struct TPendingAdvance {
+    QString Text;
+    QFont Font;
+  };
+  mutable TPoint FPenPos;
+  mutable std::optional<TPendingAdvance> FPendingAdvance;
   // What the pen and brush last became, and the revisions they were built from.
   QPen FQPen;
   QBrush FQBrush;

@@ -319,6 +319,27 @@ TEST(Canvas, ArcRunsCounterClockwiseBetweenItsRadials) {
   EXPECT_GT(ink.width(), 15);
 }
 
+TEST(Canvas, TextOutMovesThePenPastItsTextInTheFontItWasDrawnWith) {
+  QImage image = WhiteImage(200, 40);
+  Paint(image, [](TCanvas& c) {
+    c.Font()->SetName(QStringLiteral("DejaVu Sans"));
+    c.Font()->SetHeight(-16);
+    const int width = c.TextWidth(QStringLiteral("Hello"));
+    ASSERT_GT(width, 10);
+    c.TextOut(2, 3, QStringLiteral("Hello"));
+    c.Font()->SetHeight(-30);  // a later font change does not change where that text ended
+    EXPECT_EQ(c.PenPos(), (TPoint{2 + width, 3}));
+    c.TextOut(5, 6, QStringLiteral("Hello"));
+    c.MoveTo(1, 1);
+    EXPECT_EQ(c.PenPos(), (TPoint{1, 1}));
+    c.TextOut(0, 0, QStringLiteral("Hi"));
+    const int hi = c.TextWidth(QStringLiteral("Hi"));
+    c.LineTo(0, 20);  // the line starts where the text ended
+    EXPECT_EQ(c.PenPos(), (TPoint{0, 20}));
+    EXPECT_GT(hi, 0);
+  });
+}
+
 TEST(Canvas, TextDrawsInTheFontColour) {
   QImage image = WhiteImage(80, 30);
   Paint(image, [](TCanvas& c) {
