@@ -506,12 +506,9 @@ void TvxDiagram::SetDesignMode(TDiagramDesignMode value) {
 void TvxDiagram::SetGraphicLib(TDgrGraphicLib value) {
   if (value == FGraphicLib) return;
   FGraphicLib = value;
-  for (TDiagramControl* control : FDControls) {
-    const TDgrGraphicLib lib = control->EffectiveGraphicLib();
-    const bool needsDrawer = lib != dglGDI;
-    if (needsDrawer && (!control->DgrDrawer() || control->DgrDrawer()->GraphicLib() != lib))
-      control->RecreateDgrDrawer();
-  }
+  // Drawers are made on first use: asking each element for one here would make them all.
+  for (TDiagramControl* control : FDControls)
+    if (control->EffectiveGraphicLib() != dglGDI) control->FollowGraphicLib();
   Redraw();
 }
 

@@ -179,9 +179,6 @@ void TvxDiagram::DrawTopElements(const std::vector<TDiagramControl*>& controls, 
     if (!control->IsMember() && test(control)) DrawElement(canvas, engine, control, cursorSet);
 }
 
-// The index is asked with the visible area taken back to client units and widened by a
-// couple of pixels, so rounding in the conversion cannot lose an element; DrawElement
-// still applies its exact test to each candidate, which keeps the pass's output unchanged.
 void TvxDiagram::ControlPaintModeChanged(TDiagramControl* control) {
   if (!control->IsSelectionBlock()) FCursorModeControls.insert(control);  // the frame is never listed
 }
@@ -199,6 +196,9 @@ std::vector<TDiagramControl*> TvxDiagram::CursorModeElements() {
   return cursor.empty() ? cursor : FSpatialIndex.InListOrder(cursor);
 }
 
+// The index is asked with the visible area taken back to client units and widened by a
+// couple of pixels, so rounding in the conversion cannot lose an element; DrawElement
+// still applies its exact test to each candidate, which keeps the pass's output unchanged.
 std::vector<TDiagramControl*> TvxDiagram::PaintCandidates(bool markers) {
   const TSquare area = VisibleArea();
   // Every paint style maps client units to canvas pixels by a scale and an offset per axis.

@@ -2,8 +2,8 @@
 #include "elements/CustomDiagram.h"
 #include "elements/PolygonBlocks.h"
 #include "elements/StretchHandles.h"
+#include "geometry/PolygonGeometry.h"
 
-#include <array>
 #include <cmath>
 
 namespace {
@@ -139,16 +139,8 @@ TSquare TCustomDiagramBlock::SurroundRect() const {
   const TSquare r = BoundsRect();
   if (Angle() == 0) return r;
   TBlockDrawer& drawer = ScratchDrawer();
-  const std::array<TDot, 4> corners{drawer.RotX(r.Left, r.Top), drawer.RotX(r.Right, r.Top),
-                                    drawer.RotX(r.Right, r.Bottom), drawer.RotX(r.Left, r.Bottom)};
-  TSquare box{corners[0].X, corners[0].Y, corners[0].X, corners[0].Y};
-  for (const TDot& p : corners) {
-    box.Left = std::min(box.Left, p.X);
-    box.Top = std::min(box.Top, p.Y);
-    box.Right = std::max(box.Right, p.X);
-    box.Bottom = std::max(box.Bottom, p.Y);
-  }
-  return box;
+  return PolygonBounds(TDotArray{drawer.RotX(r.Left, r.Top), drawer.RotX(r.Right, r.Top),
+                                 drawer.RotX(r.Right, r.Bottom), drawer.RotX(r.Left, r.Bottom)});
 }
 
 TSquare TCustomDiagramBlock::SourceRectToClient(const TSquare& rect) const {

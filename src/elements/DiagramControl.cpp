@@ -97,7 +97,7 @@ void TDiagramControl::SetDiagram(TCustomDiagram* diagram) {
     ResolvePendingLayerName();
   }
   // The engine drawer follows the diagram's graphic library; one of the same library stays.
-  if (!IsDestroying() && EffectiveGraphicLib() != FDgrDrawerLib) RecreateDgrDrawer();
+  if (!IsDestroying()) FollowGraphicLib();
 }
 
 void TDiagramControl::DiagramChanged(TCustomDiagram* oldDiagram, TCustomDiagram* newDiagram) {
@@ -389,6 +389,11 @@ void TDiagramControl::RecreateDgrDrawer() {
   FreeDgrDrawer();
   FDgrDrawerLib = EffectiveGraphicLib();
   FDgrDrawerSource = source;
+}
+
+void TDiagramControl::FollowGraphicLib() {
+  const bool failed = FDgrDrawerTried && !FDgrDrawer;
+  if (EffectiveGraphicLib() != FDgrDrawerLib || failed) RecreateDgrDrawer();
 }
 
 TDgrBlockDrawer* TDiagramControl::DgrDrawer() const {

@@ -160,6 +160,9 @@ public:
   TDgrGraphicLib EffectiveGraphicLib() const;
   void SetGraphicLib(TDgrGraphicLib lib);
   virtual void RecreateDgrDrawer();
+  // Recreates the engine drawer when the effective library is not the one it was made for
+  // (a drawer that could not be made is tried again); makes none itself.
+  void FollowGraphicLib();
   virtual void FreeDgrDrawer();
 
   // --- Forwarders to the diagram ------------------------------------------------------
