@@ -879,7 +879,9 @@ void TCanvas::ApplyClip() {
   FPainter->setWorldTransform(FBaseTransform);
   if (FBaseClip) FPainter->setClipRegion(*FBaseClip, Qt::ReplaceClip);
   if (FClip) FPainter->setClipRegion(FClip->ToQRegion(), FBaseClip ? Qt::IntersectClip : Qt::ReplaceClip);
-  if (!FBaseClip && !FClip) FPainter->setClipping(false);
+  // After setClipping(false), the raster engine ignored the next region for rectangle
+  // fills (the second clipped block painted its whole rectangle): drop the clip outright.
+  if (!FBaseClip && !FClip) FPainter->setClipRegion(QRegion(), Qt::NoClip);
   ApplyWorldTransform();
 }
 

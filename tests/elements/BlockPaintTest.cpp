@@ -335,6 +335,31 @@ TEST_F(RasterPaintFixture, ShadowOffsetFollowsTheZoom) {
   EXPECT_TRUE(PixelIs(painted, {corner.X + 6, corner.Y - 10}, clWhite));
 }
 
+TEST_F(RasterPaintFixture, EveryGradientIsClippedToItsOwnOutline) {
+  // Two blocks on one canvas: what the first leaves behind must not unclip the second.
+  TDiagramBlock* second = Create<TDiagramBlock>(&form);
+  second->SetDiagram(diagram);
+  block->SetBoundsRect({10, 10, 110, 70});
+  second->SetBoundsRect({130, 130, 250, 190});
+  for (TDiagramBlock* b : {block, second}) {
+    b->SetShape(ElementEnums::bsDiamond);
+    b->Gradient()->SetStartColor(clLime);
+    b->Gradient()->SetEndColor(clBlue);
+    b->Gradient()->SetVisible(true);
+  }
+  {
+    QPainter painter(&image);
+    TCanvas canvas(&painter);
+    TDiagramDrawInfo info;
+    info.Canvas = &canvas;
+    block->DrawControl(info);
+    second->DrawControl(info);
+  }
+  for (const TDot corner : {TDot{13, 13}, TDot{107, 67}, TDot{133, 133}, TDot{247, 187}})
+    EXPECT_TRUE(PixelIs(image, corner, clWhite)) << "a corner outside the diamond";
+  EXPECT_FALSE(PixelIs(image, {190, 160}, clWhite)) << "the middle of the second diamond";
+}
+
 TEST_F(RasterPaintFixture, DragOutlineInvertsAndErasesItself) {
   block->SetBoundsRect({40, 40, 140, 100});
   block->SetAngle(15);
