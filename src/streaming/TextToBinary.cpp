@@ -8,8 +8,12 @@
 #include <QIODevice>
 #include <charconv>
 #include <cmath>
+#include <algorithm>
+#include <future>
 #include <limits>
 #include <string>
+#include <thread>
+#include <vector>
 #include <string_view>
 
 namespace {
@@ -101,7 +105,10 @@ public:
     if (text.startsWith("\xEF\xBB\xBF")) FPos += 3;
   }
 
-  void Convert() {
+  // Converts the whole text, or with stopAt only the part of it before that position,
+  // which must be where one of the root's children starts.
+  void Convert(const char* stopAt = nullptr) {
+    FStopAt = stopAt;
     try {
       FWriter.WriteSignature();
       SkipBlanks();
@@ -111,7 +118,24 @@ public:
     } catch (const EWriteError& e) {
       Error(e.Message());
     }
+    if (FStopAt && !FStopped) throw TPieceMisaligned{};
   }
+
+  // Converts the root's children from begin, the start of one of them, up to stopAt (the
+  // start of a later one) or, with no stopAt, through the root's "end".
+  static QByteArray ConvertPiece(const char* begin, const char* end, const char* stopAt) {
+    QByteArray out;
+    out.reserve((end - begin) / 2 + 64);
+    TTextToBinaryConverter piece(begin, end, out);
+    piece.FStopAt = stopAt;
+    TDepthGuard root(piece);
+    piece.ConvertChildren();
+    if (stopAt && !piece.FStopped) throw TPieceMisaligned{};
+    return out;
+  }
+
+  // A piece boundary that turned out not to be the start of a root's child.
+  struct TPieceMisaligned {};
 
 private:
   // ---- scanning ----
@@ -249,11 +273,23 @@ private:
       ConvertProperty();
     }
     FWriter.WriteEndOfList();
+    ConvertChildren();
+  }
+
+  // The children of an object and its "end". A piece that stops at FStopAt leaves the
+  // root's list open for the next piece.
+  void ConvertChildren() {
     for (;;) {
       SkipBlanks();
+      if (FStopAt && FDepth == 1 && FPos >= FStopAt) {
+        if (FPos != FStopAt) throw TPieceMisaligned{};
+        FStopped = true;
+        return;
+      }
       if (IsKeywordHere("end")) break;
       if (!IsObjectKeywordHere()) ExpectedError("end");
       ConvertObject();
+      if (FStopped) return;
     }
     ScanIdent(false);
     FWriter.WriteEndOfList();
@@ -563,8 +599,12 @@ private:
     }
   }
 
+  TTextToBinaryConverter(const char* begin, const char* end, QByteArray& out) : FPos(begin), FEnd(end), FWriter(out) {}
+
   const char* FPos;
   const char* FEnd;
+  const char* FStopAt = nullptr;
+  bool FStopped = false;
   int FLine = 1;
   int FDepth = 0;
   TValueWriter FWriter;
@@ -575,7 +615,68 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Below this size a text converts faster than threads start.
+constexpr qsizetype MinParallelTextBytes = 1 << 20;
+constexpr unsigned MaxTextPieces = 4;
+
+// Where pieces of a large text may start: at root children as the writer lays them out,
+// near equal shares of the text. Empty when the text is small or has no such lines.
+std::vector<const char*> PieceStarts(const QByteArray& text) {
+  std::vector<const char*> starts;
+  const unsigned pieces = std::min(std::max(std::thread::hardware_concurrency(), 1u), MaxTextPieces);
+  if (pieces < 2 || text.size() < MinParallelTextBytes) return starts;
+  static constexpr char RootChild[] = "\n  object ";
+  qsizetype from = 0;
+  for (unsigned i = 1; i < pieces; ++i) {
+    const qsizetype at = text.indexOf(RootChild, std::max(from, text.size() * i / pieces));
+    if (at < 0) break;
+    from = at + 1;
+    starts.push_back(text.constData() + at + 3);  // the "object" word
+  }
+  return starts;
+}
+
+// Converts the text in pieces on several threads and joins the results. Empty when a piece
+// fails or does not start at a root child: the caller converts in one pass instead, which
+// also reports the error with its true line.
+QByteArray ConvertInPieces(const QByteArray& text, const std::vector<const char*>& starts) {
+  const char* end = text.constData() + text.size();
+  std::vector<std::future<QByteArray>> rest;
+  for (size_t i = 0; i < starts.size(); ++i) {
+    const char* stopAt = i + 1 < starts.size() ? starts[i + 1] : nullptr;
+    rest.push_back(std::async(std::launch::async, [begin = starts[i], end, stopAt] {
+      return TTextToBinaryConverter::ConvertPiece(begin, end, stopAt);
+    }));
+  }
+  QByteArray binary;
+  bool failed = false;
+  try {
+    binary.reserve(text.size() / 2 + 64);
+    TTextToBinaryConverter(text, binary).Convert(starts.front());
+  } catch (...) {
+    failed = true;
+  }
+  for (std::future<QByteArray>& piece : rest) {
+    try {
+      const QByteArray part = piece.get();
+      if (!failed) binary.append(part);
+    } catch (...) {
+      failed = true;
+    }
+  }
+  return failed ? QByteArray() : binary;
+}
+
+}  // namespace
+
 QByteArray ObjectTextToBinary(const QByteArray& text) {
+  const std::vector<const char*> starts = PieceStarts(text);
+  if (!starts.empty()) {
+    QByteArray binary = ConvertInPieces(text, starts);
+    if (!binary.isEmpty()) return binary;
+  }
   QByteArray binary;
   binary.reserve(text.size() / 2 + 64);
   TTextToBinaryConverter(text, binary).Convert();

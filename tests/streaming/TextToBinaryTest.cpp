@@ -221,6 +221,51 @@ TEST(TextToBinary, BinaryTextBinaryKeepsTheTree) {
   EXPECT_EQ(ToHex(ObjectTextToBinary(ObjectBinaryToText(withDouble))), ToHex(expected));
 }
 
+// Large texts convert in pieces on several threads: the result and the errors are those of
+// one pass, also where a line that looks like a piece start is not one.
+TEST(TextToBinary, LargeTextsGiveTheResultAndErrorsOfOnePass) {
+  constexpr int Children = 30000;
+  QByteArray bin;
+  TValueWriter w(bin);
+  w.WriteSignature();
+  w.WriteObjectHeader(0, 0, "TRoot", "Root");
+  w.WriteShortString("P"); w.WriteInteger(1);
+  w.WriteEndOfList();
+  for (int i = 0; i < Children; ++i) {
+    w.WriteObjectHeader(0, 0, "TKid", "K" + std::to_string(i));
+    w.WriteShortString("Text"); w.WriteText(QStringLiteral("kid %1").arg(i));
+    w.WriteShortString("Left"); w.WriteExtended(i * 0.5);
+    w.WriteEndOfList();
+    w.WriteObjectHeader(0, 0, "TInner", "I" + std::to_string(i));
+    w.WriteEndOfList();
+    w.WriteEndOfList();
+    w.WriteEndOfList();
+  }
+  w.WriteEndOfList();
+  const QByteArray text = ObjectBinaryToText(bin);
+  ASSERT_GT(text.size(), 2 << 20);
+  EXPECT_EQ(ObjectTextToBinary(text) == bin, true);
+
+  // The same tree with the root's children indented by a tab and their own children by two
+  // spaces, so every line that starts like a root child is a grandchild.
+  QByteArray shifted = text;
+  shifted.replace("\n  object K", "\n\tobject K").replace("\n    object I", "\n  object I");
+  EXPECT_EQ(ObjectTextToBinary(shifted) == bin, true);
+
+  // Errors early, in the middle and near the end carry their line in the whole text.
+  const auto lineOf = [](const QByteArray& t, qsizetype at) { return t.left(at).count('\n') + 1; };
+  for (const int child : {3, Children / 2, Children - 2}) {
+    SCOPED_TRACE(child);
+    QByteArray broken = text;
+    const QByteArray property = QStringLiteral("Left = %1").arg(child * 0.5).toLatin1();
+    const qsizetype at = broken.indexOf("  Left = ", broken.indexOf("object K" + QByteArray::number(child) + ":"));
+    ASSERT_GE(at, 0);
+    broken.insert(at + 9, ")");
+    EXPECT_EQ(Str(ParseError(broken.toStdString())),
+              "Invalid property value on line " + std::to_string(lineOf(broken, at)));
+  }
+}
+
 TEST(TextToBinary, DeviceFormsWriteOnlyAfterSuccess) {
   QBuffer badInput;
   badInput.setData("object A: TB\r\n  P = 1\r\n");
