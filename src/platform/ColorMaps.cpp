@@ -24,7 +24,8 @@ bool ValueToIdent(const TIdentEntry* begin, const TIdentEntry* end, int32_t valu
 
 bool IdentToValue(const TIdentEntry* begin, const TIdentEntry* end, const QString& ident, int32_t& value) {
   for (const TIdentEntry* e = begin; e != end; ++e)
-    if (ident.compare(QLatin1String(e->Ident), Qt::CaseInsensitive) == 0) {
+    if (ident.size() == static_cast<qsizetype>(std::strlen(e->Ident)) &&
+        ident.compare(QLatin1String(e->Ident), Qt::CaseInsensitive) == 0) {
       value = e->Value;
       return true;
     }

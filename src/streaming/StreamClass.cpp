@@ -93,10 +93,12 @@ const TIdentMapFunctions* TStreamProperty::IdentMap() const {
 }
 
 const TStreamProperty* TStreamClass::Find(std::string_view name) const {
-  constexpr size_t kGuesses = 6;
+  // Streams name properties in declaration order, and the parts of dotted names ask for
+  // the same sub-object several times in a row: try the last one found, then the next ones.
+  constexpr size_t kGuesses = 32;
   const size_t count = Properties.size();
   for (size_t i = 0; i < kGuesses && i < count; ++i) {
-    const size_t at = (FNextGuess + i) % count;
+    const size_t at = (FNextGuess + count - 1 + i) % count;
     const QByteArray& candidate = Properties[at].Name;
     if (static_cast<size_t>(candidate.size()) == name.size() && std::memcmp(candidate.constData(), name.data(), name.size()) == 0) {
       FNextGuess = at + 1;
