@@ -46,11 +46,16 @@ void TValueWriter::WriteSignature() { WriteRaw(kObjectStreamSignature, 4); }
 void TValueWriter::WriteLittleEndian(uint64_t value, int bytes) {
   char buffer[8] = {};
   for (int i = 0; i < bytes; ++i) buffer[i] = static_cast<char>(value >> (8 * i));
-  FOut.append(buffer, bytes);
+  WriteRaw(buffer, static_cast<size_t>(bytes));
 }
 
+// Grows the buffer and copies: QByteArray::append of a pointer and length goes through
+// its general insert path, which showed in every stream written.
 void TValueWriter::WriteRaw(const void* data, size_t size) {
-  FOut.append(static_cast<const char*>(data), static_cast<qsizetype>(size));
+  if (size == 0) return;
+  const qsizetype at = FOut.size();
+  FOut.resize(at + static_cast<qsizetype>(size));
+  std::memcpy(FOut.data() + at, data, size);
 }
 
 void TValueWriter::WriteCount(size_t count) {
