@@ -623,10 +623,22 @@ private:
   void ReplaceFromUndoItem(int index);
   // Options of the diagram's own writes: elements keep their records between them.
   TComponentStreamOptions OwnStreamOptions();
+  // The binary stream of the diagram. everySetting: its settings are written also where
+  // they hold their defaults, as snapshots need them (reading one brings back a default).
+  QByteArray WriteOwnStream(bool everySetting);
+  // What an undo snapshot holds: the binary stream with every setting of the diagram.
+  QByteArray SaveSnapshotBytes();
   // LoadFromBytes for a binary stream; ownSnapshot: the diagram wrote it itself (an undo
   // snapshot), so each element keeps the record it was read from.
   void LoadFromBinary(const QByteArray& binary, bool ownSnapshot);
-  void ReadFromStream(const QByteArray& binary, bool ownSnapshot);
+  // A large text read while its later pieces are still converting. False, with the
+  // diagram as it was, when the text is not worth it or anything fails on the way.
+  bool LoadFromTextPieces(const QByteArray& text);
+  // Clears the diagram and has read fill it; when read fails, the present content comes back.
+  void ReplaceContent(const std::function<void()>& read);
+  // nextPiece: the binary comes in pieces (see TComponentStreamOptions::NextPiece).
+  void ReadFromStream(const QByteArray& binary, bool ownSnapshot,
+                      const std::function<bool(QByteArray&)>& nextPiece = {});
   void MarkForClipboard(TDiagramControl* control);
   void UnmarkClipboardNames();
   QString CopyMarkedAsText();

@@ -2,10 +2,13 @@
 #include "document/vxDiagram.h"
 #include "platform/Exceptions.h"
 #include "streaming/ComponentStream.h"
+#include "streaming/ObjectText.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
+#include <thread>
 
 namespace {
 
@@ -65,44 +68,78 @@ TComponentStreamOptions TvxDiagram::OwnStreamOptions() {
 }
 
 QByteArray TvxDiagram::SaveToBytes(bool textFormat) {
+  const QByteArray binary = WriteOwnStream(false);
+  return textFormat ? ObjectBinaryToText(binary) : binary;
+}
+
+QByteArray TvxDiagram::SaveSnapshotBytes() { return WriteOwnStream(true); }
+
+QByteArray TvxDiagram::WriteOwnStream(bool everySetting) {
   TFlagGuard streaming(FInternalStreaming);
   TNameGuard ownName(this, QString());
   // References to the owner's components are written against one fixed owner name.
   TNameGuard ownerName(IsDesigning() ? nullptr : Owner(), StreamOwnerName());
   TComponentStreamOptions options = OwnStreamOptions();
   options.ReserveBytes = FLastWriteBytes + FLastWriteBytes / 8;  // grows without copying
+  options.RootDefaultsToo = everySetting;
   const QByteArray binary = WriteComponent(this, options);
   FLastWriteBytes = binary.size();
-  return textFormat ? ObjectBinaryToText(binary) : binary;
+  return binary;
 }
 
 void TvxDiagram::SaveToStream(QIODevice& stream, bool textFormat) { WriteAll(stream, SaveToBytes(textFormat)); }
 
 void TvxDiagram::ReadFromStream(const QByteArray& binary) { ReadFromStream(binary, false); }
 
-void TvxDiagram::ReadFromStream(const QByteArray& binary, bool ownSnapshot) {
+void TvxDiagram::ReadFromStream(const QByteArray& binary, bool ownSnapshot,
+                                const std::function<bool(QByteArray&)>& nextPiece) {
   TNameGuard ownerName(Owner(), StreamOwnerName());
   TComponentStreamOptions options;
   if (ownSnapshot) options = OwnStreamOptions();
   options.LookupRoot = Owner();
+  options.NextPiece = nextPiece;
   ReadComponent(binary, this, options);
 }
 
 void TvxDiagram::LoadFromBytes(const QByteArray& data, bool textFormat) {
+  if (textFormat && LoadFromTextPieces(data)) return;
   // Converting first means a malformed text never touches the diagram.
   LoadFromBinary(textFormat ? ObjectTextToBinary(data) : data, false);
 }
 
+bool TvxDiagram::LoadFromTextPieces(const QByteArray& text) {
+  // One core converts while this thread reads what is ready.
+  const unsigned cores = std::thread::hardware_concurrency();
+  if (cores < 2) return false;
+  TTextToBinaryPieces pieces(text, std::min(cores - 1, 3u));
+  QByteArray first;
+  try {
+    if (pieces.Empty() || !pieces.Next(first)) return false;
+    ReplaceContent([&] {
+      ReadFromStream(first, false, [&pieces](QByteArray& piece) { return pieces.Next(piece); });
+    });
+  } catch (...) {
+    // The diagram holds what it held before; loading in one pass gives the true outcome,
+    // the error of a malformed text with its line among them.
+    return false;
+  }
+  return true;
+}
+
 void TvxDiagram::LoadFromBinary(const QByteArray& binary, bool ownSnapshot) {
+  ReplaceContent([&] { ReadFromStream(binary, ownSnapshot); });
+}
+
+void TvxDiagram::ReplaceContent(const std::function<void()>& read) {
   // The present content is kept aside so a stream that fails half-way can be undone.
-  const QByteArray previous = SaveToBytes(false);
+  const QByteArray previous = SaveSnapshotBytes();
   BeginInternalUpdate();
   try {
     {
       TNameGuard ownName(this, QString());
       Clear();
       try {
-        ReadFromStream(binary, ownSnapshot);
+        read();
       } catch (...) {
         ClearComponentState(csLoading);
         Clear();

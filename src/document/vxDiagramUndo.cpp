@@ -129,7 +129,7 @@ private:
 void TvxDiagram::PushUndoStack(const QString& actionName) {
   TDiagramUndoStack& stack = *FUndoStack;
   while (stack.Count() > stack.Current() + 1) stack.Delete(stack.Count() - 1);
-  const QByteArray state = SaveToBytes(false);
+  const QByteArray state = SaveSnapshotBytes();
   auto* item = static_cast<TDiagramUndoItem*>(stack.Add());
   item->ActionName = actionName;
   stack.ChunkPool().NextGeneration();

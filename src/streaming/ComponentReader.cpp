@@ -13,6 +13,7 @@
 #include <QSet>
 #include <climits>
 #include <cmath>
+#include <deque>
 #include <limits>
 #include <vector>
 
@@ -79,7 +80,8 @@ class TComponentReader final : public TReader, public TFiler {
 public:
   TComponentReader(const QByteArray& data, QObject* root, const TComponentStreamOptions& options)
       : FValues(data), FData(data), FRoot(root), FLookupRoot(options.LookupRoot ? options.LookupRoot : root),
-        FCacheKey(options.RecordCacheKey), FKeepsReferenceTo(options.KeepsReferenceTo) {}
+        FCacheKey(options.NextPiece ? nullptr : options.RecordCacheKey), FKeepsReferenceTo(options.KeepsReferenceTo),
+        FNextPiece(options.NextPiece) {}
 
   void ReadStream() {
     try {
@@ -175,10 +177,24 @@ private:
     FObjectName = object->objectName();
     while (!FValues.EndOfList()) ReadPropertyEntry(object);
     FValues.ReadEndOfList();
-    while (!FValues.EndOfList()) ReadChild(object);
+    for (;;) {
+      if (object == FRoot) ContinueInNextPiece();
+      if (FValues.EndOfList()) break;
+      ReadChild(object);
+    }
     FValues.ReadEndOfList();
     if (auto* hooks = dynamic_cast<TStreamHooks*>(object)) hooks->ClearComponentState(csReading);
     FObjectName = savedName;
+  }
+
+  // At the end of a piece, between two children of the root: on with the next piece.
+  void ContinueInNextPiece() {
+    if (!FNextPiece) return;
+    QByteArray piece;
+    while (FValues.Remaining() == 0 && FNextPiece(piece)) {
+      FPieces.push_back(std::move(piece));
+      FValues.Continue(FPieces.back().constData(), static_cast<size_t>(FPieces.back().size()));
+    }
   }
 
   void ReadChild(QObject* parent) {
@@ -566,6 +582,8 @@ private:
   QObject* FLookupRoot;
   const void* FCacheKey;
   std::function<bool(QObject*)> FKeepsReferenceTo;
+  std::function<bool(QByteArray&)> FNextPiece;
+  std::deque<QByteArray> FPieces;  // the pieces read so far: names read point into them
   QPointer<QObject> FCurrentChild;
   struct TReadRecord {
     QPointer<QObject> Child;

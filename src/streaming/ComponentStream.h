@@ -35,6 +35,14 @@ struct TComponentStreamOptions {
   // Bytes to reserve for the output up front (a caller writing the same root again knows
   // about how much it takes).
   qsizetype ReserveBytes = 4096;
+  // Writing: the root's own properties (those of its sub-objects too) are written also
+  // where they hold their defaults, so that reading the stream onto a root whose settings
+  // changed since puts every one of them back.
+  bool RootDefaultsToo = false;
+  // Reading a stream given in pieces (a text still converting): the data ends after one
+  // of the root's children, and this gives the bytes that follow, or false after the
+  // last piece. Records are not kept from such a stream.
+  std::function<bool(QByteArray& piece)> NextPiece;
 };
 
 // What a parent decides about the children a stream creates for it (implemented by parents

@@ -22,7 +22,8 @@ class TComponentWriter final : public TWriter, public TFiler {
 public:
   TComponentWriter(QByteArray& out, QObject* root, const TComponentStreamOptions& options)
       : FValues(out), FRoot(root), FLookupRoot(options.LookupRoot ? options.LookupRoot : root),
-        FCacheKey(options.RecordCacheKey), FKeepsReferenceTo(options.KeepsReferenceTo) {}
+        FCacheKey(options.RecordCacheKey), FKeepsReferenceTo(options.KeepsReferenceTo),
+        FRootDefaultsToo(options.RootDefaultsToo) {}
 
   void WriteStream() {
     FValues.WriteSignature();
@@ -103,7 +104,10 @@ private:
   // A fresh write of the object must give the bytes it kept.
   void CheckKeptRecord(QObject* object, QByteArrayView kept) {
     QByteArray fresh;
-    TComponentWriter check(fresh, FRoot, {FLookupRoot, nullptr, FKeepsReferenceTo});
+    TComponentStreamOptions options;
+    options.LookupRoot = FLookupRoot;
+    options.KeepsReferenceTo = FKeepsReferenceTo;
+    TComponentWriter check(fresh, FRoot, options);
     check.WriteObjectRecord(object);
     if (QByteArrayView(fresh) != kept)
       throw std::logic_error("kept stream record of " + object->objectName().toStdString() + " (" +
@@ -120,7 +124,9 @@ private:
                                 {name.constData(), static_cast<size_t>(name.size())});
       {
         TPathScope scope(*this, std::string(), object->metaObject());
+        const bool outerDefaults = std::exchange(FWritingDefaults, FRootDefaultsToo && object == FRoot);
         WriteAllProperties(object);
+        FWritingDefaults = outerDefaults;
       }
       FValues.WriteEndOfList();
       if (hooks)
@@ -192,7 +198,7 @@ private:
       return;
     }
     if (!p.Writable) return;
-    if (HoldsDefault(p, value, override)) return;
+    if (!FWritingDefaults && HoldsDefault(p, value, override)) return;
     WritePropertyName(p.Name);
     WriteScalar(p, value);
   }
@@ -282,6 +288,8 @@ private:
   QObject* FLookupRoot;
   const void* FCacheKey;
   std::function<bool(QObject*)> FKeepsReferenceTo;
+  bool FRootDefaultsToo = false;
+  bool FWritingDefaults = false;  // writing the root's own properties with RootDefaultsToo
   bool FRecordKeepable = true;
   std::string FPath;
   std::string FNameBuffer;

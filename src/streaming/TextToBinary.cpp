@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <algorithm>
+#include <atomic>
 #include <future>
 #include <limits>
 #include <string>
@@ -618,19 +619,21 @@ private:
 namespace {
 
 // Below this size a text converts faster than threads start.
-constexpr qsizetype MinParallelTextBytes = 1 << 20;
-constexpr unsigned MaxTextPieces = 4;
+constexpr qsizetype MinPieceTextBytes = 1 << 20;
+// About this much text goes into one piece: a reader waits for little more than the first.
+constexpr qsizetype PieceTextBytes = 1 << 20;
+constexpr size_t MaxPieces = 256;
 
-// Where pieces of a large text may start: at root children as the writer lays them out,
-// near equal shares of the text. Empty when the text is small or has no such lines.
+// Where pieces start after the first: at children of the root as the writer lays them out
+// (two spaces in), near equal shares of the text.
 std::vector<const char*> PieceStarts(const QByteArray& text) {
   std::vector<const char*> starts;
-  const unsigned pieces = std::min(std::max(std::thread::hardware_concurrency(), 1u), MaxTextPieces);
-  if (pieces < 2 || text.size() < MinParallelTextBytes) return starts;
+  if (text.size() < MinPieceTextBytes) return starts;
+  const size_t pieces = std::clamp<size_t>(static_cast<size_t>(text.size() / PieceTextBytes), 2, MaxPieces);
   static constexpr char RootChild[] = "\n  object ";
   qsizetype from = 0;
-  for (unsigned i = 1; i < pieces; ++i) {
-    const qsizetype at = text.indexOf(RootChild, std::max(from, text.size() * i / pieces));
+  for (size_t i = 1; i < pieces; ++i) {
+    const qsizetype at = text.indexOf(RootChild, std::max(from, static_cast<qsizetype>(text.size() * i / pieces)));
     if (at < 0) break;
     from = at + 1;
     starts.push_back(text.constData() + at + 3);  // the "object" word
@@ -638,44 +641,99 @@ std::vector<const char*> PieceStarts(const QByteArray& text) {
   return starts;
 }
 
-// Converts the text in pieces on several threads and joins the results. Empty when a piece
-// fails or does not start at a root child: the caller converts in one pass instead, which
-// also reports the error with its true line.
-QByteArray ConvertInPieces(const QByteArray& text, const std::vector<const char*>& starts) {
-  const char* end = text.constData() + text.size();
-  std::vector<std::future<QByteArray>> rest;
-  for (size_t i = 0; i < starts.size(); ++i) {
-    const char* stopAt = i + 1 < starts.size() ? starts[i + 1] : nullptr;
-    rest.push_back(std::async(std::launch::async, [begin = starts[i], end, stopAt] {
-      return TTextToBinaryConverter::ConvertPiece(begin, end, stopAt);
-    }));
+}  // namespace
+
+struct TTextToBinaryPieces::TState {
+  QByteArray Text;  // shares the caller's bytes and keeps them alive for the workers
+  std::vector<const char*> Starts;  // of pieces 1..n-1
+  std::vector<std::promise<QByteArray>> Results;
+  std::vector<std::future<QByteArray>> Ready;
+  std::vector<std::thread> Workers;
+  std::atomic<bool> Stop{false};
+  size_t NextPiece = 0;
+
+  QByteArray Convert(size_t piece) const {
+    const char* stopAt = piece < Starts.size() ? Starts[piece] : nullptr;
+    if (piece == 0) {
+      QByteArray first;
+      first.reserve(static_cast<qsizetype>(Starts.front() - Text.constData()) / 2 + 64);
+      TTextToBinaryConverter(Text, first).Convert(stopAt);
+      return first;
+    }
+    return TTextToBinaryConverter::ConvertPiece(Starts[piece - 1], Text.constData() + Text.size(), stopAt);
   }
-  QByteArray binary;
-  bool failed = false;
-  try {
-    binary.reserve(text.size() / 2 + 64);
-    TTextToBinaryConverter(text, binary).Convert(starts.front());
-  } catch (...) {
-    failed = true;
-  }
-  for (std::future<QByteArray>& piece : rest) {
-    try {
-      const QByteArray part = piece.get();
-      if (!failed) binary.append(part);
-    } catch (...) {
-      failed = true;
+
+  // Worker w converts pieces w, w + count, w + 2 count... so pieces finish about in order.
+  void Work(size_t worker, size_t count) {
+    for (size_t piece = worker; piece < Results.size(); piece += count) {
+      if (Stop) {
+        Results[piece].set_exception(std::make_exception_ptr(TTextToBinaryConverter::TPieceMisaligned{}));
+        continue;
+      }
+      try {
+        Results[piece].set_value(Convert(piece));
+      } catch (...) {
+        Results[piece].set_exception(std::current_exception());
+      }
     }
   }
-  return failed ? QByteArray() : binary;
+};
+
+TTextToBinaryPieces::TTextToBinaryPieces(const QByteArray& text, unsigned workers) : F(std::make_unique<TState>()) {
+  if (workers == 0) return;
+  F->Starts = PieceStarts(text);
+  if (F->Starts.empty()) return;
+  F->Text = text;
+  F->Results.resize(F->Starts.size() + 1);
+  for (std::promise<QByteArray>& result : F->Results) F->Ready.push_back(result.get_future());
+  const size_t count = std::min<size_t>(workers, F->Results.size());
+  for (size_t w = 0; w < count; ++w) F->Workers.emplace_back([state = F.get(), w, count] { state->Work(w, count); });
+}
+
+TTextToBinaryPieces::~TTextToBinaryPieces() {
+  F->Stop = true;
+  for (std::thread& worker : F->Workers) worker.join();
+}
+
+bool TTextToBinaryPieces::Empty() const { return F->Ready.empty(); }
+
+bool TTextToBinaryPieces::Next(QByteArray& piece) {
+  if (F->NextPiece >= F->Ready.size()) return false;
+  try {
+    piece = F->Ready[F->NextPiece++].get();
+  } catch (...) {
+    F->Stop = true;
+    throw;
+  }
+  return true;
+}
+
+namespace {
+
+// Threads that convert while nobody reads: one per core, a few at most.
+unsigned JoiningWorkers() { return std::min(std::thread::hardware_concurrency(), 4u); }
+
+// The pieces joined; empty when a piece failed (the caller converts in one pass).
+QByteArray JoinPieces(TTextToBinaryPieces& pieces) {
+  QByteArray binary;
+  try {
+    QByteArray piece;
+    while (pieces.Next(piece)) binary.append(piece);
+  } catch (...) {
+    return {};
+  }
+  return binary;
 }
 
 }  // namespace
 
 QByteArray ObjectTextToBinary(const QByteArray& text) {
-  const std::vector<const char*> starts = PieceStarts(text);
-  if (!starts.empty()) {
-    QByteArray binary = ConvertInPieces(text, starts);
-    if (!binary.isEmpty()) return binary;
+  if (std::thread::hardware_concurrency() > 1) {
+    TTextToBinaryPieces pieces(text, JoiningWorkers());
+    if (!pieces.Empty()) {
+      QByteArray binary = JoinPieces(pieces);
+      if (!binary.isEmpty()) return binary;
+    }
   }
   QByteArray binary;
   binary.reserve(text.size() / 2 + 64);

@@ -60,6 +60,15 @@ public:
   int32_t ReadInt32Raw();
   int64_t ReadInt64Raw();
 
+  // Goes on in the next piece of a stream given in pieces, once this one is read to its
+  // end; nesting carries over. The views handed out so far stay valid while the old
+  // piece lives.
+  void Continue(const char* data, size_t size) {
+    FData = data;
+    FSize = size;
+    FPos = 0;
+  }
+
   size_t Position() const { return FPos; }
   size_t Remaining() const { return FSize - FPos; }
 

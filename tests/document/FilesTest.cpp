@@ -1,3 +1,4 @@
+#include "document/DiagramGenerator.h"
 #include "document/DiagramLibrary.h"
 #include "document/StreamDiagram.h"
 #include "document/UndoStack.h"
@@ -96,6 +97,70 @@ TEST_F(FilesTest, AFailedLoadKeepsTheOpenDiagramAndReportsTheError) {
     EXPECT_EQ(diagram->Zoom(), 150) << c.name;
     EXPECT_EQ(diagram->Name(), "Diagram1") << c.name;
     EXPECT_EQ(diagram->SaveToBytes(false), before) << c.name;
+  }
+}
+
+// Large texts are read while their later parts still convert: the outcome is that of a
+// one-pass load, failures and their messages included, and a failure changes nothing.
+TEST_F(FilesTest, LargeTextsLoadAsInOnePass) {
+  QWidget bigForm;
+  auto* big = Create<TvxDiagram>(&bigForm);
+  GenerateDiagram(big, &bigForm, {400, 400, 7});
+  const QByteArray text = big->SaveToBytes(true);
+  ASSERT_GT(text.size(), 3 << 19) << "large enough to come in pieces";
+
+  auto* second = Create<TvxDiagram>(&otherForm);
+  second->LoadFromBytes(text, true);
+  EXPECT_EQ(second->DControlCount(), big->DControlCount());
+  EXPECT_EQ(second->SaveToBytes(true) == text, true);
+
+  // Laid out otherwise (children of the root indented by a tab), a text loads in one pass.
+  QByteArray shifted = text;
+  shifted.replace("\r\n  object ", "\r\n\tobject ");
+  second->LoadFromBytes(shifted, true);
+  EXPECT_EQ(second->SaveToBytes(true) == text, true);
+
+  const auto lineOf = [](const QByteArray& t, qsizetype at) { return QString::number(t.left(at).count('\n') + 1); };
+  const auto breakValueAt = [](QByteArray& t, qsizetype from) {
+    const qsizetype at = t.indexOf(" = ", from);
+    t.insert(at + 3, ")");
+    return at;
+  };
+  // The class name of the root's child whose header is at or after from.
+  const auto renameClassAt = [](QByteArray& t, qsizetype from, const char* name) {
+    const qsizetype header = t.indexOf("\r\n  object ", from);
+    const qsizetype colon = t.indexOf(": ", header);
+    t.replace(colon + 2, t.indexOf("\r\n", colon) - colon - 2, name);
+  };
+  const qsizetype lateElement = text.lastIndexOf("\r\n  object ");
+  ASSERT_GT(lateElement, text.size() * 3 / 4);
+
+  QByteArray lateSyntax = text;
+  const QString lateLine = lineOf(lateSyntax, breakValueAt(lateSyntax, lateElement));
+  QByteArray lateClass = text;
+  renameClassAt(lateClass, lateElement, "TNoSuchBlock1");
+  QByteArray earlyClassLateSyntax = lateSyntax;
+  renameClassAt(earlyClassLateSyntax, text.size() / 10, "TNoSuchBlock2");
+  struct Case {
+    const char* Name;
+    const QByteArray& Text;
+    QString Message;
+  };
+  const Case cases[] = {
+      {"late syntax error", lateSyntax, "Invalid property value on line " + lateLine},
+      {"late unknown class", lateClass, "Class TNoSuchBlock1 not found"},
+      {"the text is checked before it is read", earlyClassLateSyntax, "Invalid property value on line " + lateLine},
+  };
+  const QByteArray before = diagram->SaveToBytes(false);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    try {
+      diagram->LoadFromBytes(c.Text, true);
+      ADD_FAILURE() << "loaded";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), c.Message);
+    }
+    EXPECT_EQ(diagram->SaveToBytes(false), before);
   }
 }
 

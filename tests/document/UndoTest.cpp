@@ -23,6 +23,14 @@ protected:
     block->SetDiagram(diagram);
     return block;
   }
+  // What a snapshot holds, written as SaveToBytes writes a diagram. (Snapshots hold every
+  // setting of the diagram, defaults too, so their own bytes are longer.)
+  static QByteArray ContentOf(const QByteArray& state) {
+    QWidget scratchForm;
+    auto* scratch = Create<TvxDiagram>(&scratchForm);
+    scratch->LoadFromBytes(state, false);
+    return scratch->SaveToBytes(false);
+  }
   QWidget form;
   TvxDiagram* diagram = nullptr;
 };
@@ -55,6 +63,26 @@ TEST_F(UndoTest, UndoThenRedoGivesTheSameStreamAndRestoresZoom) {
   EXPECT_EQ(diagram->Zoom(), 200);
   EXPECT_EQ(diagram->SaveToBytes(false), after);
   EXPECT_EQ(diagram->NextRedoAction(), "");
+}
+
+// A snapshot taken while a setting held its default brings that default back.
+TEST_F(UndoTest, UndoRestoresSettingsThatHeldTheirDefaults) {
+  AddBlock(10, 10);
+  diagram->PushUndoStack(QStringLiteral("insert"));
+  const QByteArray before = diagram->SaveToBytes(false);
+  diagram->SetActiveLayers(6);
+  diagram->SetHandlesStyle(ElementEnums::hsVisio);
+  diagram->SnapGrid()->SetVisible(!diagram->SnapGrid()->Visible());
+  diagram->SnapGrid()->SetSizeX(diagram->SnapGrid()->SizeX() + 3);
+  diagram->PushUndoStack(QStringLiteral("settings"));
+  const QByteArray after = diagram->SaveToBytes(false);
+  ASSERT_NE(after, before);
+
+  diagram->Undo();
+  EXPECT_EQ(diagram->ActiveLayers(), 0);
+  EXPECT_EQ(diagram->SaveToBytes(false), before);
+  diagram->Redo();
+  EXPECT_EQ(diagram->SaveToBytes(false), after);
 }
 
 TEST_F(UndoTest, ElevenPushesKeepTheNewestTenAndUndoStopsAtTheOldest) {
@@ -116,7 +144,7 @@ TEST_F(UndoTest, ClearUndoStackKeepsOneUnlabelledSnapshotOfThePresent) {
   diagram->ClearUndoStack();
   ASSERT_EQ(diagram->UndoStack()->Count(), 1);
   EXPECT_EQ(diagram->UndoStack()->Item(0)->ActionName, "");
-  EXPECT_EQ(diagram->UndoStack()->Item(0)->State, diagram->SaveToBytes(false));
+  EXPECT_EQ(ContentOf(diagram->UndoStack()->Item(0)->State), diagram->SaveToBytes(false));
   diagram->Undo();
   EXPECT_EQ(diagram->DControlCount(), 1);
 }
@@ -139,7 +167,7 @@ TEST_F(UndoTest, SnapshotsOfALargeDiagramShareUnchangedChunksAndRestoreExactly) 
   ASSERT_EQ(stack->Count(), TDiagramUndoStack::MaxItems);
   qsizetype logical = 0;
   for (int i = 0; i < stack->Count(); ++i) {
-    EXPECT_EQ(stack->Item(i)->State, states[static_cast<size_t>(i)]) << "snapshot " << i;
+    EXPECT_EQ(ContentOf(stack->Item(i)->State), states[static_cast<size_t>(i)]) << "snapshot " << i;
     EXPECT_GT(stack->Item(i)->State.Chunks().size(), 4u) << "a large snapshot is cut into chunks";
     logical += stack->Item(i)->State.size();
   }
