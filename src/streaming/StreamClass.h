@@ -45,7 +45,7 @@ struct TStreamClass {
   std::vector<TStreamProperty> Properties;
   QHash<QByteArray, int> IndexByName;
   // Exact name first, then without regard to case. Streams list properties in this order,
-  // so the few entries after the last one found are tried before the hash.
+  // so the last entry found and a few after it are tried before the hash.
   const TStreamProperty* Find(std::string_view name) const;
 
 private:
