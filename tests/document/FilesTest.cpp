@@ -182,7 +182,9 @@ TEST_F(FilesTest, SavingToAnUnwritableTargetKeepsTheOldFile) {
   QFile::setPermissions(lockedDir, QFile::ReadOwner | QFile::ExeOwner);
   const QString lockedPath = lockedDir + QStringLiteral("/d.dgr");
   const bool runningAsRoot = QFile(lockedDir + QStringLiteral("/probe")).open(QIODevice::WriteOnly);
-  if (!runningAsRoot) EXPECT_THROW(diagram->SaveToFile(lockedPath), EFilerError);
+  if (!runningAsRoot) {
+    EXPECT_THROW(diagram->SaveToFile(lockedPath), EFilerError);
+  }
   EXPECT_THROW(diagram->SaveToFile(dir.path()), EFilerError) << "a directory is not a file";
   EXPECT_EQ(ReadFile(path), "old content");
   diagram->SaveToFile(path);

@@ -197,7 +197,9 @@ TEST_P(PaintFixture, TiledPictureCoversTheBlockWithBoundedWork) {
   EXPECT_TRUE(PixelIs(painted, Local(0, 0), clTeal));
   EXPECT_TRUE(PixelIs(painted, Local(-110, -110), clTeal));
   EXPECT_TRUE(PixelIs(painted, Local(110, 110), clTeal));
-  if (GetParam() == TMode::Raster) EXPECT_LT(changes, 2 * uint64_t(MaxPictureTiles) + 100) << "tiles are capped (a tile is at most two drawing calls)";
+  if (GetParam() == TMode::Raster) {
+    EXPECT_LT(changes, 2 * uint64_t(MaxPictureTiles) + 100) << "tiles are capped (a tile is at most two drawing calls)";
+  }
 }
 
 TEST_P(PaintFixture, MetafileDrawsAPlaceholderAndKeepsItsBytes) {
