@@ -44,6 +44,8 @@ public:
   bool Next(QByteArray& piece);
 
 private:
+  void StopWorkers();
+
   struct TState;
   std::unique_ptr<TState> F;
 };

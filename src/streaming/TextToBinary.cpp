@@ -6,16 +6,17 @@
 #include "streaming/ValueWriter.h"
 
 #include <QIODevice>
-#include <charconv>
-#include <cmath>
 #include <algorithm>
 #include <atomic>
+#include <charconv>
+#include <cmath>
 #include <future>
 #include <limits>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
-#include <string_view>
 
 namespace {
 
@@ -652,6 +653,9 @@ struct TTextToBinaryPieces::TState {
   std::atomic<bool> Stop{false};
   size_t NextPiece = 0;
 
+  // What a piece holds when the workers stopped before converting it.
+  struct TNotConverted {};
+
   QByteArray Convert(size_t piece) const {
     const char* stopAt = piece < Starts.size() ? Starts[piece] : nullptr;
     if (piece == 0) {
@@ -667,7 +671,7 @@ struct TTextToBinaryPieces::TState {
   void Work(size_t worker, size_t count) {
     for (size_t piece = worker; piece < Results.size(); piece += count) {
       if (Stop) {
-        Results[piece].set_exception(std::make_exception_ptr(TTextToBinaryConverter::TPieceMisaligned{}));
+        Results[piece].set_exception(std::make_exception_ptr(TNotConverted{}));
         continue;
       }
       try {
@@ -687,12 +691,21 @@ TTextToBinaryPieces::TTextToBinaryPieces(const QByteArray& text, unsigned worker
   F->Results.resize(F->Starts.size() + 1);
   for (std::promise<QByteArray>& result : F->Results) F->Ready.push_back(result.get_future());
   const size_t count = std::min<size_t>(workers, F->Results.size());
-  for (size_t w = 0; w < count; ++w) F->Workers.emplace_back([state = F.get(), w, count] { state->Work(w, count); });
+  try {
+    for (size_t w = 0; w < count; ++w) F->Workers.emplace_back([state = F.get(), w, count] { state->Work(w, count); });
+  } catch (const std::system_error&) {
+    // No thread to be had: no pieces, the caller converts in one pass.
+    StopWorkers();
+    F->Ready.clear();
+  }
 }
 
-TTextToBinaryPieces::~TTextToBinaryPieces() {
+TTextToBinaryPieces::~TTextToBinaryPieces() { StopWorkers(); }
+
+void TTextToBinaryPieces::StopWorkers() {
   F->Stop = true;
   for (std::thread& worker : F->Workers) worker.join();
+  F->Workers.clear();
 }
 
 bool TTextToBinaryPieces::Empty() const { return F->Ready.empty(); }
