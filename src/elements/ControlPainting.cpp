@@ -318,9 +318,11 @@ void DrawCellWithEngine(TDiagramControl& control, TDgrCanvas& canvas, const TTex
     UseEnginePen(canvas, frame.Pen(), transparency);
     canvas.Rectangle(frameRect.Left, frameRect.Top, frameRect.Right, frameRect.Bottom);
   }
+  // The same rule as on the raster canvas: a font zoomed to nothing draws no glyphs.
+  const TFont& font = *cell.Font();
+  if (ScaledFontVanishes(font, control.Diagram()->ZoomRatio(), font.PixelsPerInch())) return;
   if (cell.Clip()) canvas.SetClip(textRect);
-  canvas.DrawString(text, *cell.Font(), drawRect, cell.Alignment(), vertAlign, cell.WordWrap(), rightToLeft,
-                    transparency);
+  canvas.DrawString(text, font, drawRect, cell.Alignment(), vertAlign, cell.WordWrap(), rightToLeft, transparency);
 }
 
 // --- Grips --------------------------------------------------------------------------------
@@ -522,7 +524,9 @@ TSquare TDiagramControl::DrawCellText(TCanvas& canvas, const TCellText& text, bo
   if (FDiagram) {
     double scale = FDiagram->ZoomRatio();
     if (FDiagram->PaintStyle() == psPreview) scale *= FDiagram->PreviewTextScale();
-    canvas.Font()->SetHeight(ScaledFontHeight(*canvas.Font(), scale, canvas.Font()->PixelsPerInch()));
+    const int pixelsPerInch = canvas.Font()->PixelsPerInch();
+    if (!measureOnly && ScaledFontVanishes(*canvas.Font(), scale, pixelsPerInch)) return {};
+    canvas.Font()->SetHeight(ScaledFontHeight(*canvas.Font(), scale, pixelsPerInch));
   }
   TCanvasMeasurer measurer(canvas);
   const TCellTextLayout layout =

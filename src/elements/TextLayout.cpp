@@ -129,22 +129,40 @@ int TextEscapement(double angle) {
   return Round(turned * 10);
 }
 
+namespace {
+
+// Far beyond any font the canvas can draw; keeps the conversions within int.
+constexpr double LargestPoints = 100000;
+
+// The point size Round(scale x size) at pixelsPerInch > 0: TFont's Size without building a
+// font, as this runs for every text cell of every paint pass.
+int ScaledPoints(const TFont& font, double scale, int pixelsPerInch) {
+  const int size = static_cast<int>(std::lround(std::abs(static_cast<double>(font.Height())) * 72.0 / pixelsPerInch));
+  return Round(std::clamp(scale * size, 0.0, LargestPoints));
+}
+
+}  // namespace
+
 int ScaledFontHeight(const TFont& font, double scale, int pixelsPerInch) {
   if (scale == 1) return font.Height();
-  // Far beyond any font the canvas can draw; keeps the conversions within int.
-  constexpr double largestPoints = 100000;
   if (pixelsPerInch > 0) {
-    // TFont's Size and SetSize at pixelsPerInch, without building a font: this runs for
-    // every text cell of every paint pass.
-    const int size = static_cast<int>(std::lround(std::abs(static_cast<double>(font.Height())) * 72.0 / pixelsPerInch));
-    const int points = Round(std::clamp(scale * size, 0.0, largestPoints));
+    const int points = ScaledPoints(font, scale, pixelsPerInch);
     const int height = -static_cast<int>(std::lround(std::abs(static_cast<double>(points)) * pixelsPerInch / 72.0));
     return height == 0 ? -1 : height;
   }
   TFont scaled;
   scaled.SetPixelsPerInch(pixelsPerInch);
   scaled.Assign(&font);
-  const double points = std::clamp(scale * scaled.Size(), 0.0, largestPoints);
+  const double points = std::clamp(scale * scaled.Size(), 0.0, LargestPoints);
   scaled.SetSize(Round(points));
   return scaled.Height() == 0 ? -1 : scaled.Height();
+}
+
+bool ScaledFontVanishes(const TFont& font, double scale, int pixelsPerInch) {
+  if (scale == 1 || font.Height() == 0) return false;
+  if (pixelsPerInch > 0) return ScaledPoints(font, scale, pixelsPerInch) == 0;
+  TFont scaled;
+  scaled.SetPixelsPerInch(pixelsPerInch);
+  scaled.Assign(&font);
+  return Round(std::clamp(scale * scaled.Size(), 0.0, LargestPoints)) == 0;
 }

@@ -67,3 +67,6 @@ int TextEscapement(double angle);
 // size) at the given resolution. A size that rounds to 0 keeps a height of 1 pixel instead
 // of falling back to the default size.
 int ScaledFontHeight(const TFont& font, double scale, int pixelsPerInch);
+// Whether that point size rounds to 0: a text in such a font has no glyphs to draw (it is
+// still measured at the 1-pixel height).
+bool ScaledFontVanishes(const TFont& font, double scale, int pixelsPerInch);

@@ -142,6 +142,36 @@ TEST_P(PaintFixture, LayersOfARotatedBlockInOrder) {
   }
 }
 
+// Zoomed out until the font comes to no points, a text draws nothing; its frame still shows.
+TEST_P(PaintFixture, TextZoomedToNoPointsDrawsNothing) {
+  block->SetBoundsRect({40, 40, 3000, 1500});
+  block->SetTransparent(true);
+  block->Pen()->SetStyle(psClear);
+  block->Font()->SetName(QStringLiteral("DejaVu Sans"));
+  block->Font()->SetHeight(-11);  // 8 points
+  block->DefaultTextCell()->SetText(QString(40, QChar(0x2588)));
+  const auto inkInside = [&](const QImage& painted) {
+    const TDot a = diagram->ClientToCanvas(TDot{45, 45}), b = diagram->ClientToCanvas(TDot{2995, 1495});
+    int ink = 0;
+    for (int y = Round(a.Y); y < Round(b.Y); ++y)
+      for (int x = Round(a.X); x < Round(b.X); ++x) ink += painted.pixelColor(x, y) != QColor(Qt::white);
+    return ink;
+  };
+  if (GetParam() == TMode::Raster) {
+    diagram->SetZoom(7);  // Round(0.56) = 1 point
+    EXPECT_GT(inkInside(Paint()), 0) << "a one-point text still marks the block";
+    image.fill(Qt::white);
+  }
+  diagram->SetZoom(5);  // Round(0.4) = 0 points
+  EXPECT_EQ(inkInside(Paint()), 0);
+
+  block->DefaultTextCell()->CellFrame()->SetVisible(true);
+  block->DefaultTextCell()->CellFrame()->SetTransparent(false);
+  block->DefaultTextCell()->CellFrame()->SetColor(clBlue);
+  image.fill(Qt::white);
+  EXPECT_GT(inkInside(Paint()), 0) << "the cell's frame is drawn";
+}
+
 TEST_P(PaintFixture, PicturesAreClippedToTheOutline) {
   block->SetBoundsRect({40, 40, 200, 160});
   block->SetAngle(20);

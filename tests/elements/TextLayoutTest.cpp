@@ -142,6 +142,19 @@ TEST(ScaledFontHeight, ScalesThePointSize) {
   EXPECT_EQ(ScaledFontHeight(font, 0.5, 96), -5) << "4 points";
 }
 
+TEST(ScaledFontHeight, AFontZoomedToNoPointsVanishesButMeasuresOnePixel) {
+  TFont font;
+  font.SetPixelsPerInch(96);
+  font.SetHeight(-11);  // 8 points: Round(8 x 0.07) is 1, Round(8 x 0.06) is 0
+  EXPECT_FALSE(ScaledFontVanishes(font, 0.07, 96));
+  EXPECT_TRUE(ScaledFontVanishes(font, 0.06, 96));
+  EXPECT_EQ(ScaledFontHeight(font, 0.06, 96), -1);
+  EXPECT_TRUE(ScaledFontVanishes(font, 0.06, 0)) << "without a resolution, through the font";
+  EXPECT_FALSE(ScaledFontVanishes(font, 1, 96));
+  font.SetHeight(0);
+  EXPECT_FALSE(ScaledFontVanishes(font, 0.01, 96)) << "the default height is not scaled";
+}
+
 TEST(ScaledFontHeight, AgreesWithScalingTheSizeOfAFontAtTheResolution) {
   // The height of a font at pixelsPerInch whose point size is scaled and rounded.
   const auto throughAFont = [](int height, double scale, int pixelsPerInch) {
