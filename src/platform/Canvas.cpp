@@ -671,9 +671,11 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   RequireShapeState();
   const TRect r = Normalized(x1, y1, x2, y2);
   if (r.Width() == 0 || r.Height() == 0) return;
-  QPainterPath fill;
-  fill.addRect(FullRectF(r));
-  FillPath(fill);
+  if (FQBrush.style() != Qt::NoBrush) {
+    // The same pixels as filling the rectangle's path, without building one.
+    TCompositionScope mode(FPainter, PenModeComposition(FPen->Mode()));
+    FPainter->fillRect(FullRectF(r), FQBrush);
+  }
   if (FQPen.style() == Qt::NoPen) return;
   if (UsesPixelLines()) {
     // A rectangle one pixel thin is a single run: its outline would cover pixels twice.
