@@ -11,6 +11,7 @@
 #include "elements/DiagramControl.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -96,6 +97,46 @@ void BM_LoadFromText(benchmark::State& state) {
   state.counters["elements"] = elements;
 }
 BENCHMARK(BM_LoadFromText)->Unit(benchmark::kMillisecond);
+
+// The first save after opening a file: no element has a record kept from an earlier write.
+void BM_SaveToTextFresh(benchmark::State& state) {
+  TvxDiagram* diagram = Fixture().diagram;
+  for (auto _ : state) {
+    state.PauseTiming();
+    diagram->StreamRecordsChanged();  // every kept record goes stale
+    state.ResumeTiming();
+    const QByteArray text = diagram->SaveToBytes(true);
+    benchmark::DoNotOptimize(text.data());
+  }
+}
+BENCHMARK(BM_SaveToTextFresh)->Unit(benchmark::kMillisecond);
+
+// What a user waits for: saving to a file and opening it in an empty diagram (reading the
+// file, loading, and the base undo snapshot that opening takes).
+void BM_SaveToFile(benchmark::State& state) {
+  TvxDiagram* diagram = Fixture().diagram;
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("bench.dgr"));
+  for (auto _ : state) diagram->SaveToFile(path);
+}
+BENCHMARK(BM_SaveToFile)->Unit(benchmark::kMillisecond);
+
+void BM_OpenFile(benchmark::State& state) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("bench.dgr"));
+  Fixture().diagram->SaveToFile(path);
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto owner = std::make_unique<QWidget>();
+    auto* target = Create<TvxDiagram>(owner.get());
+    state.ResumeTiming();
+    target->LoadFromFile(path);
+    state.PauseTiming();
+    owner.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_OpenFile)->Unit(benchmark::kMillisecond);
 
 // Loading over a diagram that holds the same content: the old content is kept aside for a
 // failing stream, then freed.

@@ -61,21 +61,6 @@ void WriteExact(QObject* instance, const QMetaProperty& meta, void* value) {
     QMetaObject::metacall(instance, QMetaObject::WriteProperty, meta.propertyIndex(), argv);
 }
 
-// The sub-object an object property holds, read without a variant. moc needs QObject as
-// the first base of every class it knows, so the getter's pointer is the QObject's.
-QObject* ReadObjectProperty(QObject* instance, const QMetaProperty& meta) {
-  if (!(meta.metaType().flags() & QMetaType::PointerToQObject)) return meta.read(instance).value<QObject*>();
-  QObject* value = nullptr;
-  int status = -1;
-  void* argv[] = {&value, nullptr, &status};
-  const QMetaObject* declaring = meta.enclosingMetaObject();
-  if (declaring && declaring->d.static_metacall)
-    declaring->d.static_metacall(instance, QMetaObject::ReadProperty, meta.relativePropertyIndex(), argv);
-  else
-    QMetaObject::metacall(instance, QMetaObject::ReadProperty, meta.propertyIndex(), argv);
-  return value;
-}
-
 class TComponentReader final : public TReader, public TFiler {
 public:
   TComponentReader(const QByteArray& data, QObject* root, const TComponentStreamOptions& options)
@@ -315,7 +300,7 @@ private:
         ThrowPropertyMissing(name);
       }
       if (inner->Kind != TPropertyKind::Object) ThrowInvalidPath();
-      QObject* next = ReadObjectProperty(instance, inner->Meta);
+      QObject* next = ReadObjectProperty(instance, *inner);
       if (!next) ThrowInvalidPath();
       instance = next;
       rest.remove_prefix(dot + 1);
@@ -473,7 +458,7 @@ private:
         FFixups.push_back({instance, p.Meta, FromUtf8(FValues.ReadShortString()), FCurrentChild});
         return;
       case vaCollection: {
-        auto* collection = qobject_cast<TCollection*>(p.Meta.read(instance).value<QObject*>());
+        auto* collection = qobject_cast<TCollection*>(ReadObjectProperty(instance, p));
         if (!collection) ThrowInvalidValue();
         ReadCollectionValue(collection);
         return;

@@ -14,9 +14,7 @@
 
 namespace {
 
-bool IsOwnedSubObject(QObject* object) {
-  return qobject_cast<TPersistent*>(object) && !qobject_cast<TComponent*>(object);
-}
+bool IsOwnedSubObject(QObject* object) { return StreamClassOf(object->metaObject()).OwnedSubObject; }
 
 class TComponentWriter final : public TWriter, public TFiler {
 public:
@@ -192,12 +190,12 @@ private:
   void WriteProperty(QObject* instance, const TStreamProperty& p, const TDefaultOverride* override) {
     if (!p.Readable || p.Kind == TPropertyKind::Other || p.Kind == TPropertyKind::Method) return;
     if (!IsStored(instance, p)) return;
-    const QVariant value = p.Meta.read(instance);
     if (p.Kind == TPropertyKind::Object) {
-      WriteObjectProperty(p, value.value<QObject*>());
+      WriteObjectProperty(p, ReadObjectProperty(instance, p));
       return;
     }
     if (!p.Writable) return;
+    const QVariant value = ReadPropertyValue(instance, p);
     if (!FWritingDefaults && HoldsDefault(p, value, override)) return;
     WritePropertyName(p.Name);
     WriteScalar(p, value);
@@ -246,7 +244,8 @@ private:
         TPathScope scope(*this, FPath + p.Name.toStdString() + '.', FOwnerMeta);
         WriteAllProperties(target);
       }
-      if (const auto* collection = qobject_cast<const TCollection*>(target)) {
+      if (StreamClassOf(target->metaObject()).Collection) {
+        const auto* collection = static_cast<const TCollection*>(target);
         WritePropertyName(p.Name);
         WriteCollectionValue(collection);
       }

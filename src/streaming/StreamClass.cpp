@@ -1,5 +1,8 @@
 #include "streaming/StreamClass.h"
 
+#include "platform/Collection.h"
+#include "platform/Component.h"
+
 #include <QMetaEnum>
 #include <algorithm>
 #include <array>
@@ -50,9 +53,14 @@ TStreamClass Build(const QMetaObject* meta) {
     s.Readable = p.Meta.isReadable();
     s.Writable = p.Meta.isWritable();
     s.StoredFlag = p.Meta.isStored();
+    s.Type = p.Meta.metaType();
+    s.Declaring = p.Meta.enclosingMetaObject();
+    s.RelativeIndex = p.Meta.relativePropertyIndex();
     result.IndexByName.insert(s.Name, static_cast<int>(result.Properties.size()));
     result.Properties.push_back(std::move(s));
   }
+  result.OwnedSubObject = meta->inherits(&TPersistent::staticMetaObject) && !meta->inherits(&TComponent::staticMetaObject);
+  result.Collection = meta->inherits(&TCollection::staticMetaObject);
   return result;
 }
 
@@ -143,6 +151,37 @@ const std::vector<TDefaultOverride>& PathDefaultsFor(const QMetaObject* ownerMet
   for (const TStreamProperty& p : StreamClassOf(subMeta).Properties)
     overrides.push_back(ParseOverride(p, PathDefault(ownerMeta, QString::fromUtf8(prefix + p.Name))));
   return cache.emplace(std::move(key), std::move(overrides)).first->second;
+}
+
+namespace {
+
+// Reads a property into storage of its type through its declaring class's static metacall;
+// false when the class has none.
+bool ReadThroughStaticMetacall(QObject* instance, const TStreamProperty& property, void* storage, QVariant* variant) {
+  if (!property.Declaring || !property.Declaring->d.static_metacall) return false;
+  int status = -1;
+  void* argv[] = {storage, variant, &status};
+  property.Declaring->d.static_metacall(instance, QMetaObject::ReadProperty, property.RelativeIndex, argv);
+  return true;
+}
+
+}  // namespace
+
+QVariant ReadPropertyValue(QObject* instance, const TStreamProperty& property) {
+  if (property.Type == QMetaType::fromType<QVariant>()) return property.Meta.read(instance);
+  QVariant value(property.Type);
+  if (!ReadThroughStaticMetacall(instance, property, value.data(), &value)) return property.Meta.read(instance);
+  return value;
+}
+
+QObject* ReadObjectProperty(QObject* instance, const TStreamProperty& property) {
+  // moc needs QObject as the first base of every class it knows, so the getter's pointer
+  // is the QObject's.
+  QObject* value = nullptr;
+  if (!(property.Type.flags() & QMetaType::PointerToQObject) ||
+      !ReadThroughStaticMetacall(instance, property, &value, nullptr))
+    return property.Meta.read(instance).value<QObject*>();
+  return value;
 }
 
 int64_t VariantToInt64(const QVariant& value) {

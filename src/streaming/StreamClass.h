@@ -32,6 +32,10 @@ struct TStreamProperty {
   bool Readable = false;
   bool Writable = false;
   bool StoredFlag = false;
+  // For reads and writes through the declaring class's static metacall.
+  QMetaType Type;
+  const QMetaObject* Declaring = nullptr;
+  int RelativeIndex = -1;
 
   // The identifier map of this property's type, or nullptr (integer properties only).
   const TIdentMapFunctions* IdentMap() const;
@@ -44,6 +48,9 @@ private:
 struct TStreamClass {
   std::vector<TStreamProperty> Properties;
   QHash<QByteArray, int> IndexByName;
+  // A persistent that is not a component: its owner writes its properties under a path.
+  bool OwnedSubObject = false;
+  bool Collection = false;
   // Exact name first, then without regard to case. Streams list properties in this order,
   // so the last entry found and a few after it are tried before the hash.
   const TStreamProperty* Find(std::string_view name) const;
@@ -66,6 +73,12 @@ struct TDefaultOverride {
 // declared by ownerMeta for the paths prefix + name. Cached.
 const std::vector<TDefaultOverride>& PathDefaultsFor(const QMetaObject* ownerMeta, const QMetaObject* subMeta,
                                                       const QByteArray& prefix);
+
+// A property's value, read through the static metacall of the class that declares it:
+// QMetaProperty::read goes up the chain of qt_metacall overrides for every read.
+QVariant ReadPropertyValue(QObject* instance, const TStreamProperty& property);
+// The object a property of a QObject pointer type holds, read without a variant.
+QObject* ReadObjectProperty(QObject* instance, const TStreamProperty& property);
 
 // Integer value of an integral or enum-typed variant, by its storage type.
 int64_t VariantToInt64(const QVariant& value);
