@@ -7,10 +7,16 @@
 #include "streaming/ValueReader.h"
 
 #include <QIODevice>
+#include <algorithm>
 #include <charconv>
+#include <functional>
+#include <future>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <type_traits>
+#include <vector>
 
 namespace {
 
@@ -43,17 +49,52 @@ bool IsPrintableUnit(Unit unit) {
 
 class TBinaryToTextConverter {
 public:
-  explicit TBinaryToTextConverter(const QByteArray& binary) : FReader(binary) {
-    FOut.reserve(static_cast<size_t>(binary.size()) * 2 + 64);
-  }
+  TBinaryToTextConverter(const char* data, size_t size) : FReader(data, size) { FOut.reserve(size * 2 + 64); }
+  explicit TBinaryToTextConverter(const QByteArray& binary)
+      : TBinaryToTextConverter(binary.constData(), static_cast<size_t>(binary.size())) {}
 
   QByteArray Convert() {
+    ConvertHead();
+    return Joined({this});
+  }
+
+  // The signature and the root with its children up to stopAt, the offset where one of
+  // them starts; the root's end is left to the pieces that follow.
+  void ConvertHead(size_t stopAt = 0) {
+    FStopAt = stopAt;
     FReader.ReadSignature();
     ConvertObject(0);
+    if (FStopAt && !FStopped) ThrowInvalidFormat();
+  }
+
+  // Children of the root that fill the data; the last piece also holds the root's end.
+  void ConvertChildren(bool last) {
+    TValueReader::TNestingGuard root(FReader);
+    while (FReader.Remaining() > 0) {
+      if (last && FReader.EndOfList()) {
+        FReader.ReadEndOfList();
+        FOut += "end";
+        NewLine();
+        if (FReader.Remaining() > 0) ThrowInvalidFormat();
+        return;
+      }
+      ConvertObject(1);
+    }
+    if (last) ThrowReadError();  // the root's end is missing
+  }
+
+  // The texts of the pieces in order, with the byte order mark when any of them needs it.
+  static QByteArray Joined(const std::vector<const TBinaryToTextConverter*>& pieces) {
+    size_t size = 3;
+    bool bom = false;
+    for (const TBinaryToTextConverter* piece : pieces) {
+      size += piece->FOut.size();
+      bom = bom || piece->FNeedsBom;
+    }
     QByteArray result;
-    result.reserve(static_cast<qsizetype>(FOut.size()) + 3);
-    if (FNeedsBom) result.append(kUtf8Bom, 3);
-    result.append(FOut.data(), static_cast<qsizetype>(FOut.size()));
+    result.reserve(static_cast<qsizetype>(size));
+    if (bom) result.append(kUtf8Bom, 3);
+    for (const TBinaryToTextConverter* piece : pieces) result.append(piece->FOut.data(), static_cast<qsizetype>(piece->FOut.size()));
     return result;
   }
 
@@ -92,7 +133,14 @@ private:
     NewLine();
     while (!FReader.EndOfList()) ConvertPropertyLine(level + 1);
     FReader.ReadEndOfList();
-    while (!FReader.EndOfList()) ConvertObject(level + 1);
+    while (!FReader.EndOfList()) {
+      if (level == 0 && FStopAt && FReader.Position() >= FStopAt) {
+        if (FReader.Position() != FStopAt) ThrowInvalidFormat();
+        FStopped = true;
+        return;
+      }
+      ConvertObject(level + 1);
+    }
     FReader.ReadEndOfList();
     Indent(level);
     FOut += "end";
@@ -279,7 +327,86 @@ private:
   std::string_view FObjectName;
   std::string_view FPropertyName;
   bool FNeedsBom = false;
+  size_t FStopAt = 0;
+  bool FStopped = false;
 };
+
+// Below this size a stream converts faster than threads start.
+constexpr qsizetype MinPieceBinaryBytes = 1 << 20;
+constexpr unsigned MaxBinaryPieces = 4;
+
+// Offsets where the root's children start, near equal shares of the stream, found by
+// skipping over values; empty for small streams or one core, or when the stream is not
+// one object with children (the one-pass conversion then reports what is wrong).
+std::vector<size_t> ChildPieceStarts(const QByteArray& binary) {
+  const unsigned pieces = std::min(std::thread::hardware_concurrency(), MaxBinaryPieces);
+  if (pieces < 2 || binary.size() < MinPieceBinaryBytes) return {};
+  std::vector<size_t> starts;
+  try {
+    TValueReader reader(binary);
+    reader.ReadSignature();
+    reader.ReadObjectHeader();
+    const auto skipProperties = [&reader] {
+      while (!reader.EndOfList()) {
+        reader.ReadShortString();
+        reader.SkipValue();
+      }
+      reader.ReadEndOfList();
+    };
+    std::function<void()> skipObject = [&] {
+      TValueReader::TNestingGuard guard(reader);
+      reader.ReadObjectHeader();
+      skipProperties();
+      while (!reader.EndOfList()) skipObject();
+      reader.ReadEndOfList();
+    };
+    skipProperties();
+    const auto size = static_cast<size_t>(binary.size());
+    size_t next = 1;
+    while (next < pieces && !reader.EndOfList()) {
+      const size_t at = reader.Position();
+      if (at >= size * next / pieces) {
+        starts.push_back(at);
+        ++next;
+      }
+      skipObject();
+    }
+  } catch (...) {
+    return {};
+  }
+  return starts;
+}
+
+// The one-pass text, converted in pieces on several threads when the stream is large.
+QByteArray ConvertBinaryInPieces(const QByteArray& binary, const std::vector<size_t>& starts) {
+  TBinaryToTextConverter head(binary.constData(), static_cast<size_t>(binary.size()));
+  std::vector<std::unique_ptr<TBinaryToTextConverter>> rest;
+  std::vector<std::future<void>> done;
+  bool failed = false;
+  try {
+    for (size_t i = 0; i < starts.size(); ++i) {
+      const size_t end = i + 1 < starts.size() ? starts[i + 1] : static_cast<size_t>(binary.size());
+      rest.push_back(std::make_unique<TBinaryToTextConverter>(binary.constData() + starts[i], end - starts[i]));
+      done.push_back(std::async(std::launch::async, [piece = rest.back().get(), last = i + 1 == starts.size()] {
+        piece->ConvertChildren(last);
+      }));
+    }
+    head.ConvertHead(starts.front());
+  } catch (...) {
+    failed = true;  // also when no thread was to be had
+  }
+  for (std::future<void>& piece : done) {
+    try {
+      piece.get();
+    } catch (...) {
+      failed = true;
+    }
+  }
+  if (failed) return {};
+  std::vector<const TBinaryToTextConverter*> pieces{&head};
+  for (const auto& piece : rest) pieces.push_back(piece.get());
+  return TBinaryToTextConverter::Joined(pieces);
+}
 
 QByteArray ReadWholeDevice(QIODevice& input) {
   QByteArray data = input.readAll();
@@ -296,7 +423,13 @@ bool IsBinaryObjectStream(const QByteArray& data) {
   return data.size() >= 4 && data.startsWith(QByteArray::fromRawData(kObjectStreamSignature, 4));
 }
 
-QByteArray ObjectBinaryToText(const QByteArray& binary) { return TBinaryToTextConverter(binary).Convert(); }
+QByteArray ObjectBinaryToText(const QByteArray& binary) {
+  if (const std::vector<size_t> starts = ChildPieceStarts(binary); !starts.empty()) {
+    QByteArray text = ConvertBinaryInPieces(binary, starts);
+    if (!text.isEmpty()) return text;
+  }
+  return TBinaryToTextConverter(binary).Convert();
+}
 
 void ObjectBinaryToText(QIODevice& input, QIODevice& output) {
   const QByteArray text = ObjectBinaryToText(ReadWholeDevice(input));

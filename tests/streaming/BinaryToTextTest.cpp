@@ -256,6 +256,54 @@ TEST(BinaryToText, Failures) {
   EXPECT_EQ(MessageOf<EReadError>([&] { ObjectBinaryToText(badTagNoName); }), "Error reading Items: 200");
 }
 
+// A root with many children, large enough to convert in pieces; the last child has a
+// non-ASCII name, and child badChild (when given) a value with an invalid tag.
+QByteArray ManyChildren(int count, int badChild = -1) {
+  QByteArray out;
+  TValueWriter w(out);
+  w.WriteSignature();
+  w.WriteObjectHeader(0, 0, "TRoot", "Root");
+  w.WriteShortString("P");
+  w.WriteInteger(1);
+  w.WriteEndOfList();
+  for (int i = 0; i < count; ++i) {
+    w.WriteObjectHeader(0, 0, "TKid", i + 1 == count ? std::string("K\xC3\xBC") : "K" + std::to_string(i));
+    w.WriteShortString("Text");
+    w.WriteText(QStringLiteral("kid %1").arg(i));
+    w.WriteShortString("Left");
+    if (i == badChild) w.WriteByte(22);
+    else w.WriteExtended(i * 0.5);
+    w.WriteEndOfList();
+    w.WriteObjectHeader(0, 0, "TInner", "I" + std::to_string(i));
+    w.WriteEndOfList();
+    w.WriteEndOfList();
+    w.WriteEndOfList();
+  }
+  w.WriteEndOfList();
+  return out;
+}
+
+// Large streams convert in pieces on several threads: the text and the errors are those of
+// one pass.
+TEST(BinaryToText, LargeStreamsGiveTheTextAndErrorsOfOnePass) {
+  constexpr int Children = 30000;
+  const QByteArray bin = ManyChildren(Children);
+  ASSERT_GT(bin.size(), 3 << 19) << "large enough to come in pieces";
+  const QByteArray text = ObjectBinaryToText(bin);
+  EXPECT_TRUE(text.startsWith("\xEF\xBB\xBF" "object Root: TRoot\r\n  P = 1\r\n  object K0: TKid\r\n"))
+      << "the mark for a name near the end";
+  EXPECT_EQ(text.count("\r\n  object K"), Children);
+  EXPECT_TRUE(text.endsWith("\r\n    object I29999: TInner\r\n    end\r\n  end\r\nend\r\n"));
+  EXPECT_EQ(ObjectTextToBinary(text) == bin, true);
+
+  for (const int bad : {2, Children / 2, Children - 3}) {
+    SCOPED_TRACE(bad);
+    const std::string name = "K" + std::to_string(bad);
+    EXPECT_EQ(MessageOf<EReadError>([&] { ObjectBinaryToText(ManyChildren(Children, bad)); }),
+              QString::fromStdString("Error reading " + name + ".Left: 22"));
+  }
+}
+
 // Names are plain bytes in the binary form; one the text form cannot express is refused.
 TEST(BinaryToText, NamesTheTextCannotExpressAreRefused) {
   const std::function<void(TValueWriter&)> cases[] = {
