@@ -256,33 +256,6 @@ TEST(BinaryToText, Failures) {
   EXPECT_EQ(MessageOf<EReadError>([&] { ObjectBinaryToText(badTagNoName); }), "Error reading Items: 200");
 }
 
-// A root with many children, large enough to convert in pieces; the last child has a
-// non-ASCII name, and child badChild (when given) a value with an invalid tag.
-QByteArray ManyChildren(int count, int badChild = -1) {
-  QByteArray out;
-  TValueWriter w(out);
-  w.WriteSignature();
-  w.WriteObjectHeader(0, 0, "TRoot", "Root");
-  w.WriteShortString("P");
-  w.WriteInteger(1);
-  w.WriteEndOfList();
-  for (int i = 0; i < count; ++i) {
-    w.WriteObjectHeader(0, 0, "TKid", i + 1 == count ? std::string("K\xC3\xBC") : "K" + std::to_string(i));
-    w.WriteShortString("Text");
-    w.WriteText(QStringLiteral("kid %1").arg(i));
-    w.WriteShortString("Left");
-    if (i == badChild) w.WriteByte(22);
-    else w.WriteExtended(i * 0.5);
-    w.WriteEndOfList();
-    w.WriteObjectHeader(0, 0, "TInner", "I" + std::to_string(i));
-    w.WriteEndOfList();
-    w.WriteEndOfList();
-    w.WriteEndOfList();
-  }
-  w.WriteEndOfList();
-  return out;
-}
-
 // Large streams convert in pieces on several threads: the text and the errors are those of
 // one pass.
 TEST(BinaryToText, LargeStreamsGiveTheTextAndErrorsOfOnePass) {

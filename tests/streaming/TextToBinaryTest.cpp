@@ -225,23 +225,7 @@ TEST(TextToBinary, BinaryTextBinaryKeepsTheTree) {
 // one pass, also where a line that looks like a piece start is not one.
 TEST(TextToBinary, LargeTextsGiveTheResultAndErrorsOfOnePass) {
   constexpr int Children = 30000;
-  QByteArray bin;
-  TValueWriter w(bin);
-  w.WriteSignature();
-  w.WriteObjectHeader(0, 0, "TRoot", "Root");
-  w.WriteShortString("P"); w.WriteInteger(1);
-  w.WriteEndOfList();
-  for (int i = 0; i < Children; ++i) {
-    w.WriteObjectHeader(0, 0, "TKid", "K" + std::to_string(i));
-    w.WriteShortString("Text"); w.WriteText(QStringLiteral("kid %1").arg(i));
-    w.WriteShortString("Left"); w.WriteExtended(i * 0.5);
-    w.WriteEndOfList();
-    w.WriteObjectHeader(0, 0, "TInner", "I" + std::to_string(i));
-    w.WriteEndOfList();
-    w.WriteEndOfList();
-    w.WriteEndOfList();
-  }
-  w.WriteEndOfList();
+  const QByteArray bin = ManyChildren(Children);
   const QByteArray text = ObjectBinaryToText(bin);
   ASSERT_GT(text.size(), 2 << 20);
   EXPECT_EQ(ObjectTextToBinary(text) == bin, true);
