@@ -134,10 +134,18 @@ namespace {
 // Far beyond any font the canvas can draw; keeps the conversions within int.
 constexpr double LargestPoints = 100000;
 
-// The point size Round(scale x size) at pixelsPerInch > 0: TFont's Size without building a
-// font, as this runs for every text cell of every paint pass.
+// A font's point size at pixelsPerInch, scaled and rounded. With a resolution this is TFont's
+// Size without building a font: it runs for every text cell of every paint pass.
 int ScaledPoints(const TFont& font, double scale, int pixelsPerInch) {
-  const int size = static_cast<int>(std::lround(std::abs(static_cast<double>(font.Height())) * 72.0 / pixelsPerInch));
+  double size = 0;
+  if (pixelsPerInch > 0) {
+    size = static_cast<int>(std::lround(std::abs(static_cast<double>(font.Height())) * 72.0 / pixelsPerInch));
+  } else {
+    TFont scaled;
+    scaled.SetPixelsPerInch(pixelsPerInch);
+    scaled.Assign(&font);
+    size = scaled.Size();
+  }
   return Round(std::clamp(scale * size, 0.0, LargestPoints));
 }
 
@@ -145,24 +153,20 @@ int ScaledPoints(const TFont& font, double scale, int pixelsPerInch) {
 
 int ScaledFontHeight(const TFont& font, double scale, int pixelsPerInch) {
   if (scale == 1) return font.Height();
+  const int points = ScaledPoints(font, scale, pixelsPerInch);
+  int height = 0;
   if (pixelsPerInch > 0) {
-    const int points = ScaledPoints(font, scale, pixelsPerInch);
-    const int height = -static_cast<int>(std::lround(std::abs(static_cast<double>(points)) * pixelsPerInch / 72.0));
-    return height == 0 ? -1 : height;
+    height = -static_cast<int>(std::lround(std::abs(static_cast<double>(points)) * pixelsPerInch / 72.0));
+  } else {
+    TFont scaled;
+    scaled.SetPixelsPerInch(pixelsPerInch);
+    scaled.Assign(&font);
+    scaled.SetSize(points);
+    height = scaled.Height();
   }
-  TFont scaled;
-  scaled.SetPixelsPerInch(pixelsPerInch);
-  scaled.Assign(&font);
-  const double points = std::clamp(scale * scaled.Size(), 0.0, LargestPoints);
-  scaled.SetSize(Round(points));
-  return scaled.Height() == 0 ? -1 : scaled.Height();
+  return height == 0 ? -1 : height;
 }
 
 bool ScaledFontVanishes(const TFont& font, double scale, int pixelsPerInch) {
-  if (scale == 1 || font.Height() == 0) return false;
-  if (pixelsPerInch > 0) return ScaledPoints(font, scale, pixelsPerInch) == 0;
-  TFont scaled;
-  scaled.SetPixelsPerInch(pixelsPerInch);
-  scaled.Assign(&font);
-  return Round(std::clamp(scale * scaled.Size(), 0.0, LargestPoints)) == 0;
+  return scale != 1 && font.Height() != 0 && ScaledPoints(font, scale, pixelsPerInch) == 0;
 }

@@ -49,16 +49,9 @@ void WriteOrFail(QObject* instance, const QMetaProperty& meta, const QVariant& v
 
 // Hands a value of exactly the property's type (or an enumeration's int) straight to the
 // class's setter: no variant is built or converted. Reading a diagram sets millions of these.
-void WriteExact(QObject* instance, const QMetaProperty& meta, void* value) {
-  if (!meta.isWritable()) ThrowInvalidValue();
-  int status = -1;
-  int flags = 0;
-  void* argv[] = {value, nullptr, &status, &flags};
-  const QMetaObject* declaring = meta.enclosingMetaObject();
-  if (declaring && declaring->d.static_metacall)
-    declaring->d.static_metacall(instance, QMetaObject::WriteProperty, meta.relativePropertyIndex(), argv);
-  else
-    QMetaObject::metacall(instance, QMetaObject::WriteProperty, meta.propertyIndex(), argv);
+void WriteExact(QObject* instance, const TStreamProperty& property, void* value) {
+  if (!property.Writable) ThrowInvalidValue();
+  WritePropertyValue(instance, property, value);
 }
 
 class TComponentReader final : public TReader, public TFiler {
@@ -336,7 +329,7 @@ private:
 
   void ReadValueInto(QObject* instance, const TStreamProperty& p) {
     const TValueType tag = FValues.ReadTag();
-    const QMetaType type = p.Meta.metaType();
+    const QMetaType type = p.Type;
     switch (p.Kind) {
       case TPropertyKind::Integer:
       case TPropertyKind::Int64: {
@@ -346,7 +339,7 @@ private:
         const int64_t upper = type.id() == QMetaType::Int ? INT32_MAX : UINT32_MAX;
         if (intSized && number >= INT32_MIN && number <= upper) {
           auto narrow = static_cast<int32_t>(number);  // colours above INT32_MAX keep their bits
-          WriteExact(instance, p.Meta, &narrow);
+          WriteExact(instance, p, &narrow);
           return;
         }
         const std::optional<QVariant> value = Int64ToVariant(type, number);
@@ -358,7 +351,7 @@ private:
         if (tag != vaTrue && tag != vaFalse) ThrowInvalidValue();
         if (type.id() == QMetaType::Bool) {
           bool value = tag == vaTrue;
-          WriteExact(instance, p.Meta, &value);
+          WriteExact(instance, p, &value);
         } else {
           WriteOrFail(instance, p.Meta, QVariant(tag == vaTrue));
         }
@@ -386,7 +379,7 @@ private:
         } else {
           ThrowInvalidValue();
         }
-        WriteEnumLike(instance, p.Meta, value);
+        WriteEnumLike(instance, p, value);
         return;
       }
       case TPropertyKind::Set: {
@@ -399,7 +392,7 @@ private:
           if (!member) ThrowInvalidValue();
           bits |= static_cast<int>(member->Bit);
         }
-        WriteEnumLike(instance, p.Meta, bits);
+        WriteEnumLike(instance, p, bits);
         return;
       }
       case TPropertyKind::Float: {
@@ -412,7 +405,7 @@ private:
           if (!std::isfinite(narrow)) ThrowInvalidValue();
           WriteOrFail(instance, p.Meta, QVariant(narrow));
         } else if (type.id() == QMetaType::Double) {
-          WriteExact(instance, p.Meta, &value);
+          WriteExact(instance, p, &value);
         } else {
           WriteOrFail(instance, p.Meta, QVariant(value));
         }
@@ -421,7 +414,7 @@ private:
       case TPropertyKind::String: {
         if (!IsTextTag(tag)) ThrowInvalidValue();
         QString text = FValues.ReadTextPayload(tag);
-        if (type.id() == QMetaType::QString) WriteExact(instance, p.Meta, &text);
+        if (type.id() == QMetaType::QString) WriteExact(instance, p, &text);
         else WriteOrFail(instance, p.Meta, QVariant(text));
         return;
       }
@@ -431,9 +424,9 @@ private:
   }
 
   // Enumerations and sets travel as ints; types of another size go through a variant.
-  static void WriteEnumLike(QObject* instance, const QMetaProperty& meta, int value) {
-    if (meta.metaType().sizeOf() == sizeof(int)) WriteExact(instance, meta, &value);
-    else WriteOrFail(instance, meta, QVariant(meta.metaType(), &value));
+  static void WriteEnumLike(QObject* instance, const TStreamProperty& p, int value) {
+    if (p.Type.sizeOf() == sizeof(int)) WriteExact(instance, p, &value);
+    else WriteOrFail(instance, p.Meta, QVariant(p.Type, &value));
   }
 
   int64_t ReadInteger(const TStreamProperty& p, TValueType tag) {

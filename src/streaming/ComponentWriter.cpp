@@ -14,8 +14,6 @@
 
 namespace {
 
-bool IsOwnedSubObject(QObject* object) { return StreamClassOf(object->metaObject()).OwnedSubObject; }
-
 class TComponentWriter final : public TWriter, public TFiler {
 public:
   TComponentWriter(QByteArray& out, QObject* root, const TComponentStreamOptions& options)
@@ -239,12 +237,13 @@ private:
 
   void WriteObjectProperty(const TStreamProperty& p, QObject* target) {
     if (!target) return;  // an empty object property holds its default
-    if (IsOwnedSubObject(target)) {
+    const TStreamClass& targetClass = StreamClassOf(target->metaObject());
+    if (targetClass.OwnedSubObject) {
       {
         TPathScope scope(*this, FPath + p.Name.toStdString() + '.', FOwnerMeta);
         WriteAllProperties(target);
       }
-      if (StreamClassOf(target->metaObject()).Collection) {
+      if (targetClass.Collection) {
         const auto* collection = static_cast<const TCollection*>(target);
         WritePropertyName(p.Name);
         WriteCollectionValue(collection);

@@ -155,14 +155,18 @@ const std::vector<TDefaultOverride>& PathDefaultsFor(const QMetaObject* ownerMet
 
 namespace {
 
-// Reads a property into storage of its type through its declaring class's static metacall;
-// false when the class has none.
-bool ReadThroughStaticMetacall(QObject* instance, const TStreamProperty& property, void* storage, QVariant* variant) {
+// A property call through its declaring class's static metacall; false when the class has none.
+bool CallStaticMetacall(QObject* instance, const TStreamProperty& property, QMetaObject::Call call, void** argv) {
   if (!property.Declaring || !property.Declaring->d.static_metacall) return false;
+  property.Declaring->d.static_metacall(instance, call, property.RelativeIndex, argv);
+  return true;
+}
+
+// Reads a property into storage of its type; false when the class has no static metacall.
+bool ReadThroughStaticMetacall(QObject* instance, const TStreamProperty& property, void* storage, QVariant* variant) {
   int status = -1;
   void* argv[] = {storage, variant, &status};
-  property.Declaring->d.static_metacall(instance, QMetaObject::ReadProperty, property.RelativeIndex, argv);
-  return true;
+  return CallStaticMetacall(instance, property, QMetaObject::ReadProperty, argv);
 }
 
 }  // namespace
@@ -182,6 +186,14 @@ QObject* ReadObjectProperty(QObject* instance, const TStreamProperty& property) 
       !ReadThroughStaticMetacall(instance, property, &value, nullptr))
     return property.Meta.read(instance).value<QObject*>();
   return value;
+}
+
+void WritePropertyValue(QObject* instance, const TStreamProperty& property, void* value) {
+  int status = -1;
+  int flags = 0;
+  void* argv[] = {value, nullptr, &status, &flags};
+  if (!CallStaticMetacall(instance, property, QMetaObject::WriteProperty, argv))
+    QMetaObject::metacall(instance, QMetaObject::WriteProperty, property.Meta.propertyIndex(), argv);
 }
 
 int64_t VariantToInt64(const QVariant& value) {

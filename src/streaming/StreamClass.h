@@ -79,6 +79,8 @@ const std::vector<TDefaultOverride>& PathDefaultsFor(const QMetaObject* ownerMet
 QVariant ReadPropertyValue(QObject* instance, const TStreamProperty& property);
 // The object a property of a QObject pointer type holds, read without a variant.
 QObject* ReadObjectProperty(QObject* instance, const TStreamProperty& property);
+// Hands value, which must be of exactly the property's type, to its setter the same way.
+void WritePropertyValue(QObject* instance, const TStreamProperty& property, void* value);
 
 // Integer value of an integral or enum-typed variant, by its storage type.
 int64_t VariantToInt64(const QVariant& value);

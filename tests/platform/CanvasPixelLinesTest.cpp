@@ -4,6 +4,7 @@
 // comparing the pixels checks the scanline route against the point-by-point one.
 #include "platform/Canvas.h"
 #include "platform/ColorMaps.h"
+#include "support/NoisePixels.h"
 
 #include <QPainter>
 #include <QRegion>
@@ -22,13 +23,7 @@ constexpr int Height = 47;
 // Pixels that differ from each other, so a pixel written twice or left out shows.
 QImage NoiseImage(QImage::Format format) {
   QImage image(Width, Height, format);
-  uint32_t state = 777;
-  for (int y = 0; y < Height; ++y)
-    for (int x = 0; x < Width; ++x) {
-      state = state * 1103515245u + 12345u;
-      image.setPixel(x, y, 0xFF000000u | (state >> 8));
-    }
-  return image;
+  return FillWithNoise(image, 777);
 }
 
 // Draws on a 32-bit and on a 24-bit image (through a painter prepared by setUp) and answers

@@ -2,6 +2,7 @@
 #include "platform/ColorMaps.h"
 #include "platform/Exceptions.h"
 #include "platform/Pictures.h"
+#include "support/NoisePixels.h"
 
 #include <QPainter>
 #include <QPicture>
@@ -47,13 +48,7 @@ int CountPixels(const QImage& image, QRgb color) {
 // An image whose pixels differ from each other, so mixing modes show.
 QImage NoiseImage(int width, int height) {
   QImage image = NewScreenImage(width, height, QImage::Format_RGB32);
-  uint32_t state = 12345;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      state = state * 1103515245u + 12345u;
-      image.setPixel(x, y, 0xFF000000u | (state >> 8));
-    }
-  return image;
+  return FillWithNoise(image, 12345);
 }
 
 }  // namespace
