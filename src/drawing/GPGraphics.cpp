@@ -128,9 +128,26 @@ int TGPGraphics::Restore(unsigned token) {
 
 // --- Drawing ----------------------------------------------------------------------------
 
-TGPGraphics::TScope::TScope(const TGPGraphics& graphics) : FPainter(graphics.FPainter) {
-  FPainter->save();
+TGPGraphics::TScope::TScope(const TGPGraphics& graphics, TKind kind)
+    : FPainter(graphics.FPainter),
+      FFullSave(kind == skFull || graphics.FState.ClipKind != TClipKind::None || !FPainter->worldMatrixEnabled()) {
   const TState& state = graphics.FState;
+  const QTransform transform = graphics.WorldToDevice() * graphics.FBase;
+  if (!FFullSave) {
+    FOldTransform = FPainter->worldTransform();
+    FOldOpacity = FPainter->opacity();
+    FOldComposition = FPainter->compositionMode();
+    if (FOldTransform != transform) {
+      FPainter->setWorldTransform(transform);
+      FTransformChanged = true;
+    }
+    ApplyQuality(state);
+    if (FOldOpacity != 1.0) FPainter->setOpacity(1.0);
+    if (FOldComposition != QPainter::CompositionMode_SourceOver)
+      FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    return;
+  }
+  FPainter->save();
   FPainter->setRenderHint(QPainter::Antialiasing, state.Smoothing);
   if (state.ClipKind != TClipKind::None) {
     FPainter->setWorldTransform(graphics.FBase);
@@ -141,14 +158,43 @@ TGPGraphics::TScope::TScope(const TGPGraphics& graphics) : FPainter(graphics.FPa
       default: FPainter->setClipPath(state.ClipPath, operation); break;
     }
   }
-  FPainter->setWorldTransform(graphics.WorldToDevice() * graphics.FBase);
-  FPainter->setRenderHint(QPainter::SmoothPixmapTransform, state.Smoothing);
-  FPainter->setRenderHint(QPainter::TextAntialiasing, state.TextAntialias);
+  FPainter->setWorldTransform(transform);
+  ApplyQuality(state);
   FPainter->setOpacity(1.0);
   FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
-TGPGraphics::TScope::~TScope() { FPainter->restore(); }
+// Each change of the render hints costs the engine a recomputation, so only differences
+// are applied.
+void TGPGraphics::TScope::ApplyQuality(const TState& state) {
+  const QPainter::RenderHints old = FPainter->renderHints();
+  QPainter::RenderHints wanted = old;
+  wanted.setFlag(QPainter::Antialiasing, state.Smoothing);
+  wanted.setFlag(QPainter::SmoothPixmapTransform, state.Smoothing);
+  wanted.setFlag(QPainter::TextAntialiasing, state.TextAntialias);
+  if (wanted == old) return;
+  FOldHints = old.toInt();
+  FHintsChanged = true;
+  FPainter->setRenderHints(old & ~wanted, false);
+  FPainter->setRenderHints(wanted & ~old, true);
+}
+
+TGPGraphics::TScope::~TScope() {
+  if (FFullSave) {
+    FPainter->restore();
+    return;
+  }
+  if (FPainter->compositionMode() != FOldComposition)
+    FPainter->setCompositionMode(static_cast<QPainter::CompositionMode>(FOldComposition));
+  if (FPainter->opacity() != FOldOpacity) FPainter->setOpacity(FOldOpacity);
+  if (FHintsChanged) {
+    const QPainter::RenderHints old = QPainter::RenderHints::fromInt(FOldHints);
+    const QPainter::RenderHints now = FPainter->renderHints();
+    FPainter->setRenderHints(now & ~old, false);
+    FPainter->setRenderHints(old & ~now, true);
+  }
+  if (FTransformChanged) FPainter->setWorldTransform(FOldTransform);
+}
 
 namespace {
 
@@ -159,7 +205,7 @@ double AverageScale(const QTransform& transform) { return std::sqrt(std::abs(tra
 
 void TGPGraphics::FillPath(const QPainterPath& path, const TGPNativeBrush& brush) {
   if (brush.Invisible() || path.isEmpty()) return;
-  TScope scope(*this);
+  TScope scope(*this, TScope::skLight);
   if (!brush.DeviceAligned) {
     FPainter->fillPath(path, brush.Brush);
     return;
@@ -169,22 +215,48 @@ void TGPGraphics::FillPath(const QPainterPath& path, const TGPNativeBrush& brush
   FPainter->fillPath(path, aligned);
 }
 
+namespace {
+
+bool Invisible(const QPen& pen) { return pen.style() == Qt::NoPen || pen.color().alpha() == 0; }
+
+// Lines thinner than a device pixel are drawn one pixel wide.
+bool ThinnerThanAPixel(const QPen& pen, const QPainter& painter) {
+  return !pen.isCosmetic() && pen.widthF() * AverageScale(painter.worldTransform()) < 1.0;
+}
+
+QPen OnePixelWide(const QPen& pen) {
+  QPen thin(pen);
+  thin.setWidthF(0);
+  return thin;
+}
+
+}  // namespace
+
 void TGPGraphics::StrokePath(const QPainterPath& path, const QPen& pen) {
-  if (pen.style() == Qt::NoPen || pen.color().alpha() == 0 || path.isEmpty()) return;
-  TScope scope(*this);
-  // Lines thinner than a device pixel are drawn one pixel wide.
-  if (!pen.isCosmetic() && pen.widthF() * AverageScale(FPainter->worldTransform()) < 1.0) {
-    QPen thin(pen);
-    thin.setWidthF(0);
-    FPainter->strokePath(path, thin);
+  if (Invisible(pen) || path.isEmpty()) return;
+  TScope scope(*this, TScope::skLight);
+  FPainter->strokePath(path, ThinnerThanAPixel(pen, *FPainter) ? OnePixelWide(pen) : pen);
+}
+
+void TGPGraphics::StrokeLine(const QLineF& line, const QPen& pen) {
+  // The painter draws a line of no length differently from the stroker.
+  if (line.p1() == line.p2()) {
+    QPainterPath path(line.p1());
+    path.lineTo(line.p2());
+    StrokePath(path, pen);
     return;
   }
-  FPainter->strokePath(path, pen);
+  if (Invisible(pen)) return;
+  TScope scope(*this, TScope::skLight);
+  const QPen previous = FPainter->pen();
+  FPainter->setPen(ThinnerThanAPixel(pen, *FPainter) ? OnePixelWide(pen) : pen);
+  FPainter->drawLine(line);
+  FPainter->setPen(previous);
 }
 
 void TGPGraphics::DrawImage(const QRectF& target, const QImage& image, double opacity) {
   if (image.isNull() || opacity <= 0) return;
-  TScope scope(*this);
+  TScope scope(*this, TScope::skLight);
   FPainter->setOpacity(opacity);
   FPainter->drawImage(target, image, QRectF(image.rect()));
 }

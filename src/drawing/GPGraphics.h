@@ -6,9 +6,11 @@
 // scale, onto the painter's coordinates as they were when the context was made ("device"
 // coordinates below; a clip given as a platform region is in these).
 //
-// Every drawing call applies the state inside a save/restore of the painter, so the
-// painter's owner (the raster canvas of the same paint) finds the painter as it left it,
-// and the context is unaffected by what the owner does in between.
+// Every drawing call applies the state for its own duration and puts back what it changed,
+// so the painter's owner (the raster canvas of the same paint) finds the painter as it left
+// it, and the context is unaffected by what the owner does in between. Without a clip that
+// is a handful of settings put back one by one; a clip, or a call that may change anything
+// (Paint), takes a full save and restore of the painter.
 
 #include "drawing/DgrTypes.h"
 
@@ -76,11 +78,13 @@ public:
   // --- Drawing.
   void FillPath(const QPainterPath& path, const TGPNativeBrush& brush);
   void StrokePath(const QPainterPath& path, const QPen& pen);
+  // The same pixels as stroking the two-point path, without building one.
+  void StrokeLine(const QLineF& line, const QPen& pen);
   void DrawImage(const QRectF& target, const QImage& image, double opacity);
   // Runs paint with the painter set up for this context (transform, clip, quality).
   template <class F>
   void Paint(F&& paint) {
-    TScope scope(*this);
+    TScope scope(*this, TScope::skFull);
     paint(*FPainter);
   }
 
@@ -98,15 +102,27 @@ private:
   };
 
   // Applies the context to the painter for one drawing call and restores the painter after.
+  // A light scope (no clip, and a call that changes nothing else of the painter) puts back
+  // only the settings it changed; otherwise the painter's whole state is saved.
   class TScope {
   public:
-    explicit TScope(const TGPGraphics& graphics);
+    enum TKind { skLight, skFull };
+    TScope(const TGPGraphics& graphics, TKind kind);
     ~TScope();
     TScope(const TScope&) = delete;
     TScope& operator=(const TScope&) = delete;
 
   private:
+    void ApplyQuality(const TState& state);
+
     QPainter* FPainter;
+    bool FFullSave;
+    bool FTransformChanged = false;
+    QTransform FOldTransform;
+    int FOldHints = 0;
+    bool FHintsChanged = false;
+    double FOldOpacity = 1.0;
+    int FOldComposition = 0;
   };
 
   double PageScale() const;

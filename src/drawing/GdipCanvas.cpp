@@ -102,9 +102,7 @@ void TGPCanvas::DoPolygon(const TDotArray& points) {
 void TGPCanvas::DoDrawLine(double x1, double y1, double x2, double y2) {
   TGPGraphics* graphics = GPGraphics();
   if (!graphics) return;
-  QPainterPath path(QPointF(x1, y1));
-  path.lineTo(x2, y2);
-  graphics->StrokePath(path, FPen->GPPen());
+  graphics->StrokeLine(QLineF(x1, y1, x2, y2), FPen->GPPen());
 }
 
 // --- Images -------------------------------------------------------------------------------

@@ -511,10 +511,23 @@ void TDiagramControl::DrawCells(const TDiagramDrawInfo& info) {
 
 void TDiagramControl::DrawCell(const TDiagramDrawInfo& info, TTextCell* cell) {
   if (!FDiagram || !cell) return;
-  TBlockDrawerStateGuard drawerState(*FTempDrawer);
   // An element that keeps an engine drawer while its engine is the raster one does not use it.
-  if (info.DgrDrawer && EffectiveGraphicLib() != dglGDI) DrawCellWithEngine(*this, *info.DgrDrawer->Canvas(), *cell);
-  else if (info.Canvas) DrawCellOnCanvas(*this, *info.Canvas, *cell);
+  const bool onEngine = info.DgrDrawer && EffectiveGraphicLib() != dglGDI;
+  if (!onEngine && !info.Canvas) return;
+  // Without a frame, a cell whose text is zoomed to nothing draws nothing; placing it is
+  // most of a cell's cost when the whole diagram is in view.
+  if (!cell->CellFrame()->Visible()) {
+    double scale = FDiagram->ZoomRatio();
+    int pixelsPerInch = cell->Font()->PixelsPerInch();
+    if (!onEngine) {
+      if (FDiagram->PaintStyle() == psPreview) scale *= FDiagram->PreviewTextScale();
+      pixelsPerInch = info.Canvas->Font()->PixelsPerInch();
+    }
+    if (ScaledFontVanishes(*cell->Font(), scale, pixelsPerInch)) return;
+  }
+  TBlockDrawerStateGuard drawerState(*FTempDrawer);
+  if (onEngine) DrawCellWithEngine(*this, *info.DgrDrawer->Canvas(), *cell);
+  else DrawCellOnCanvas(*this, *info.Canvas, *cell);
 }
 
 TSquare TDiagramControl::DrawCellText(TCanvas& canvas, const TCellText& text, bool measureOnly) {
