@@ -45,6 +45,7 @@ void TCustomDiagramBlock::DrawControl(const TDiagramDrawInfo& info) {
 }
 
 void TCustomDiagramBlock::DrawCellsClipped(const TDiagramDrawInfo& info) {
+  if (!CellsShowAnything(info)) return;
   if (!FClipText) {
     DrawCells(info);
     return;
@@ -98,7 +99,11 @@ void TCustomDiagramBlock::DrawShape(const TDiagramDrawInfo& info, const TDiagram
     info.DgrDrawer->Canvas()->Path(*path);
     return;
   }
-  DrawBlockShape(*Drawer(), FShape);
+  // With no pen and no brush (as the pattern layer mostly has) the shape would leave every
+  // pixel as it is: its outline is not worth computing.
+  TBlockDrawer& drawer = *Drawer();
+  if (info.Canvas && drawer.Canvas() == info.Canvas && info.Canvas->ShapesShowNothing()) return;
+  DrawBlockShape(drawer, FShape);
 }
 
 // --- Layers -----------------------------------------------------------------------------

@@ -509,24 +509,45 @@ void TDiagramControl::DrawCells(const TDiagramDrawInfo& info) {
   if (brushStyle) info.Canvas->Brush()->SetStyle(*brushStyle);
 }
 
-void TDiagramControl::DrawCell(const TDiagramDrawInfo& info, TTextCell* cell) {
-  if (!FDiagram || !cell) return;
-  // An element that keeps an engine drawer while its engine is the raster one does not use it.
-  const bool onEngine = info.DgrDrawer && EffectiveGraphicLib() != dglGDI;
-  if (!onEngine && !info.Canvas) return;
-  // Without a frame, a cell whose text is zoomed to nothing draws nothing; placing it is
-  // most of a cell's cost when the whole diagram is in view.
-  if (!cell->CellFrame()->Visible()) {
-    double scale = FDiagram->ZoomRatio();
-    int pixelsPerInch = cell->Font()->PixelsPerInch();
-    if (!onEngine) {
-      if (FDiagram->PaintStyle() == psPreview) scale *= FDiagram->PreviewTextScale();
-      pixelsPerInch = info.Canvas->Font()->PixelsPerInch();
-    }
-    if (ScaledFontVanishes(*cell->Font(), scale, pixelsPerInch)) return;
+namespace {
+
+// An element that keeps an engine drawer while its engine is the raster one does not use it.
+bool DrawsCellsWithEngine(const TDiagramControl& control, const TDiagramDrawInfo& info) {
+  return info.DgrDrawer && control.EffectiveGraphicLib() != dglGDI;
+}
+
+// Whether drawing the cell puts anything on the canvas. Without a frame, a cell whose text
+// is zoomed to nothing draws nothing; placing it is most of a cell's cost when the whole
+// diagram is in view.
+bool CellShows(const TDiagramControl& control, const TDiagramDrawInfo& info, const TTextCell& cell) {
+  const TCustomDiagram* diagram = control.Diagram();
+  const bool onEngine = DrawsCellsWithEngine(control, info);
+  if (!diagram || (!onEngine && !info.Canvas) || cell.EffectiveTransparency() >= 100) return false;
+  if (cell.CellFrame()->Visible()) return true;
+  double scale = diagram->ZoomRatio();
+  int pixelsPerInch = cell.Font()->PixelsPerInch();
+  if (!onEngine) {
+    if (diagram->PaintStyle() == psPreview) scale *= diagram->PreviewTextScale();
+    pixelsPerInch = info.Canvas->Font()->PixelsPerInch();
   }
+  return !ScaledFontVanishes(*cell.Font(), scale, pixelsPerInch);
+}
+
+}  // namespace
+
+bool TDiagramControl::CellsShowAnything(const TDiagramDrawInfo& info) {
+  const TTextCell* editing = FDiagram ? FDiagram->EditingCell() : nullptr;
+  for (int i = 0; i < FTextCells->Count(); ++i) {
+    const TTextCell* cell = FTextCells->Cell(i);
+    if (cell->Visible() && cell != editing && CellShows(*this, info, *cell)) return true;
+  }
+  return false;
+}
+
+void TDiagramControl::DrawCell(const TDiagramDrawInfo& info, TTextCell* cell) {
+  if (!cell || !CellShows(*this, info, *cell)) return;
   TBlockDrawerStateGuard drawerState(*FTempDrawer);
-  if (onEngine) DrawCellWithEngine(*this, *info.DgrDrawer->Canvas(), *cell);
+  if (DrawsCellsWithEngine(*this, info)) DrawCellWithEngine(*this, *info.DgrDrawer->Canvas(), *cell);
   else DrawCellOnCanvas(*this, *info.Canvas, *cell);
 }
 

@@ -217,6 +217,9 @@ public:
   virtual void Redraw();
   virtual void DrawCells(const TDiagramDrawInfo& info);
   virtual void DrawCell(const TDiagramDrawInfo& info, TTextCell* cell);
+  // Whether DrawCells puts anything on the canvas; an outline clip around the cells is set up
+  // only when it does. An element that draws its cells its own way answers for itself.
+  virtual bool CellsShowAnything(const TDiagramDrawInfo& info);
   virtual void DrawControl(const TDiagramDrawInfo& info) = 0;
   virtual bool PointInControl(const TPoint& pos) = 0;
   virtual void DoDblClick() {}

@@ -31,6 +31,8 @@ void TBlockDrawer::PopState() {
 }
 
 void TBlockDrawer::SetAngle(double Value) {
+  // Saved states are loaded back far more often than the angle changes.
+  if (Value == FAngle) return;
   FAngle = Value;
   FRadAngle = Value * std::numbers::pi / 180;
   FSinAngle = std::sin(FRadAngle);

@@ -611,6 +611,11 @@ void TCanvas::RequireShapeState() {
   RequireBrush();
 }
 
+bool TCanvas::ShapesShowNothing() {
+  RequireShapeState();
+  return FQPen.style() == Qt::NoPen && FQBrush.style() == Qt::NoBrush;
+}
+
 void TCanvas::MoveTo(int x, int y) { SetPenPos(TPoint{x, y}); }
 
 void TCanvas::LineTo(int x, int y) {
@@ -637,11 +642,13 @@ void TCanvas::Polygon(const TPointArray& points) {
   BeginDraw();
   RequireShapeState();
   if (points.empty()) return;
-  QPainterPath fill;
-  fill.setFillRule(Qt::OddEvenFill);
-  fill.addPolygon(ToPolygonF(points, 0.0));
-  fill.closeSubpath();
-  FillPath(fill);
+  if (FQBrush.style() != Qt::NoBrush) {
+    QPainterPath fill;
+    fill.setFillRule(Qt::OddEvenFill);
+    fill.addPolygon(ToPolygonF(points, 0.0));
+    fill.closeSubpath();
+    FillPath(fill);
+  }
   if (FQPen.style() == Qt::NoPen) return;
   if (UsesPixelLines()) {
     StrokePixelFigure(points, true);
@@ -696,9 +703,12 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   RequireShapeState();
   const TRect r = Normalized(x1, y1, x2, y2);
   if (r.Width() == 0 || r.Height() == 0) return;
-  QPainterPath fill;
-  fill.addEllipse(FullRectF(r));
-  FillPath(fill);
+  if (FQBrush.style() != Qt::NoBrush) {
+    QPainterPath fill;
+    fill.addEllipse(FullRectF(r));
+    FillPath(fill);
+  }
+  if (FQPen.style() == Qt::NoPen) return;
   QPainterPath outline;
   outline.addEllipse(OutlineRect(r));
   StrokePath(outline, true);
@@ -711,9 +721,12 @@ void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
   if (r.Width() == 0 || r.Height() == 0) return;
   const double rx = std::min(std::abs(x3) / 2.0, r.Width() / 2.0);
   const double ry = std::min(std::abs(y3) / 2.0, r.Height() / 2.0);
-  QPainterPath fill;
-  fill.addRoundedRect(FullRectF(r), rx, ry);
-  FillPath(fill);
+  if (FQBrush.style() != Qt::NoBrush) {
+    QPainterPath fill;
+    fill.addRoundedRect(FullRectF(r), rx, ry);
+    FillPath(fill);
+  }
+  if (FQPen.style() == Qt::NoPen) return;
   QPainterPath outline;
   outline.addRoundedRect(OutlineRect(r), rx, ry);
   StrokePath(outline, true);

@@ -149,6 +149,8 @@ public:
   void Ellipse(const TRect& rect) { Ellipse(rect.Left, rect.Top, rect.Right, rect.Bottom); }
   void RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) override;
   void Polygon(const TPointArray& points) override;
+  // Whether shapes drawn now would leave the pixels as they are: no pen and no brush.
+  bool ShapesShowNothing();
   // Lines: the last pixel is left out.
   void Polyline(const TPointArray& points) override;
   void MoveTo(int x, int y) override;
