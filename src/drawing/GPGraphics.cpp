@@ -164,6 +164,17 @@ TGPGraphics::TScope::TScope(const TGPGraphics& graphics, TKind kind)
   FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
+namespace {
+
+// The painter has the engine recompute its state on every call that sets hints, even one
+// that changes none.
+void SetHints(QPainter& painter, QPainter::RenderHints from, QPainter::RenderHints to) {
+  if (const QPainter::RenderHints off = from & ~to) painter.setRenderHints(off, false);
+  if (const QPainter::RenderHints on = to & ~from) painter.setRenderHints(on, true);
+}
+
+}  // namespace
+
 // Each change of the render hints costs the engine a recomputation, so only differences
 // are applied.
 void TGPGraphics::TScope::ApplyQuality(const TState& state) {
@@ -175,8 +186,7 @@ void TGPGraphics::TScope::ApplyQuality(const TState& state) {
   if (wanted == old) return;
   FOldHints = old.toInt();
   FHintsChanged = true;
-  FPainter->setRenderHints(old & ~wanted, false);
-  FPainter->setRenderHints(wanted & ~old, true);
+  SetHints(*FPainter, old, wanted);
 }
 
 TGPGraphics::TScope::~TScope() {
@@ -188,10 +198,7 @@ TGPGraphics::TScope::~TScope() {
     FPainter->setCompositionMode(static_cast<QPainter::CompositionMode>(FOldComposition));
   if (FPainter->opacity() != FOldOpacity) FPainter->setOpacity(FOldOpacity);
   if (FHintsChanged) {
-    const QPainter::RenderHints old = QPainter::RenderHints::fromInt(FOldHints);
-    const QPainter::RenderHints now = FPainter->renderHints();
-    FPainter->setRenderHints(now & ~old, false);
-    FPainter->setRenderHints(old & ~now, true);
+    SetHints(*FPainter, FPainter->renderHints(), QPainter::RenderHints::fromInt(FOldHints));
   }
   if (FTransformChanged) FPainter->setWorldTransform(FOldTransform);
 }
