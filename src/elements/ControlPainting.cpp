@@ -428,10 +428,11 @@ void DrawStyleMarker(TCanvas& canvas, TLinkPointStyle style, int x, int y) {
     case ptEllipse: canvas.Ellipse(x - 2, y - 2, x + 3, y + 3); break;
     case ptRectangle: canvas.Rectangle(x - 2, y - 2, x + 3, y + 3); break;
     case ptDiamond: canvas.Polygon({{x, y - 3}, {x + 3, y}, {x, y + 3}, {x - 3, y}}); break;
-    case ptCross:
-      Line(canvas, x - 2, y - 2, x + 3, y + 3);
-      Line(canvas, x + 2, y - 2, x - 3, y + 3);
+    case ptCross: {
+      const TPoint ends[] = {{x - 2, y - 2}, {x + 3, y + 3}, {x + 2, y - 2}, {x - 3, y + 3}};
+      canvas.LineSegments(ends);
       break;
+    }
     case ptNone:
     case ptImplicit: break;
   }

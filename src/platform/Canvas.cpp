@@ -271,6 +271,25 @@ void WriteSegmentPixels(const TPoint& a, const TPoint& b, const QRect& area, con
   }
 }
 
+// One figure's pixels in every area of sink, its background pixels last.
+void WriteFigurePixels(std::span<const TPoint> points, bool closed, const std::vector<int>& pattern,
+                       TPixelSink& sink) {
+  if (points.empty()) return;
+  const bool closing = closed && points.size() > 1 && !(points.front() == points.back());
+  for (const QRect& r : sink.Areas) {
+    int64_t phase = 0;
+    auto segment = [&](const TPoint& a, const TPoint& b) {
+      WriteSegmentPixels(a, b, r, pattern, phase, sink);
+      phase += std::max(std::llabs(int64_t(b.X) - a.X), std::llabs(int64_t(b.Y) - a.Y));
+    };
+    for (size_t i = 0; i + 1 < points.size(); ++i) segment(points[i], points[i + 1]);
+    if (closing) segment(points.back(), points.front());
+    // A closed figure of one point is that point.
+    if (closed && points.size() == 1 && r.contains(points[0].X, points[0].Y)) sink.Put(points[0].X, points[0].Y, true);
+  }
+  sink.FlushOff();
+}
+
 QPolygonF ToPolygonF(const TPointArray& points, double offset) {
   QPolygonF polygon;
   polygon.reserve(static_cast<qsizetype>(points.size()));
@@ -512,7 +531,7 @@ void TCanvas::PlotPixels(const QPolygon& on, const QPolygon& off) {
 // Thin lines on a 32-bit image that the raster engine paints through an integer
 // translation, copied in an opaque colour at full opacity with no smoothing and a clip of
 // a few rectangles at most: the same pixels as drawPoints, written into the scanlines.
-bool TCanvas::WritePixelFigure(const TPointArray& points, bool closed) {
+bool TCanvas::WritePixelFigures(std::span<const TPoint> points, size_t figureSize, bool closed) {
   QPaintDevice* device = FPainter->device();
   if (!device || device->devType() != QInternal::Image || !FPainter->paintEngine() ||
       FPainter->paintEngine()->type() != QPaintEngine::Raster)
@@ -549,19 +568,10 @@ bool TCanvas::WritePixelFigure(const TPointArray& points, bool closed) {
   sink.OnColor = on.rgba();
   sink.OffColor = off.rgba();
   sink.DrawOff = drawOff;
-  const bool closing = closed && points.size() > 1 && !(points.front() == points.back());
-  for (const QRect& r : sink.Areas) {
-    int64_t phase = 0;
-    auto segment = [&](const TPoint& a, const TPoint& b) {
-      WriteSegmentPixels(a, b, r, FPenPattern, phase, sink);
-      phase += std::max(std::llabs(int64_t(b.X) - a.X), std::llabs(int64_t(b.Y) - a.Y));
-    };
-    for (size_t i = 0; i + 1 < points.size(); ++i) segment(points[i], points[i + 1]);
-    if (closing) segment(points.back(), points.front());
-    // A closed figure of one point is that point.
-    if (closed && points.size() == 1 && r.contains(points[0].X, points[0].Y)) sink.Put(points[0].X, points[0].Y, true);
+  for (size_t start = 0; start < points.size(); start += std::max<size_t>(figureSize, 1)) {
+    const std::span<const TPoint> figure = points.subspan(start, std::min(figureSize, points.size() - start));
+    WriteFigurePixels(figure, closed, FPenPattern, sink);
   }
-  sink.FlushOff();
   return true;
 }
 
@@ -622,6 +632,17 @@ void TCanvas::LineTo(int x, int y) {
   const TPointArray points{PenPos(), TPoint{x, y}};
   SetPenPos(TPoint{x, y});
   Polyline(points);
+}
+
+void TCanvas::LineSegments(std::span<const TPoint> ends) {
+  if (ends.size() < 2) return;
+  const size_t count = ends.size() / 2 * 2;
+  SetPenPos(ends[count - 1]);
+  BeginDraw();
+  RequirePen();
+  if (FQPen.style() == Qt::NoPen) return;
+  if (UsesPixelLines() && WritePixelFigures(ends.first(count), 2, false)) return;
+  for (size_t i = 0; i < count; i += 2) Polyline({ends[i], ends[i + 1]});
 }
 
 void TCanvas::Polyline(const TPointArray& points) {

@@ -39,6 +39,7 @@
 #include <QTransform>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 class QPainter;
@@ -155,6 +156,10 @@ public:
   void Polyline(const TPointArray& points) override;
   void MoveTo(int x, int y) override;
   void LineTo(int x, int y) override;
+  // Separate lines, given as pairs of ends: each is drawn as MoveTo(first) then
+  // LineTo(second), and the pen ends at the last second end. Thin lines on an image are all
+  // written with one setup.
+  void LineSegments(std::span<const TPoint> ends);
   // Elliptic arc of the ellipse bounded by (x1, y1, x2, y2), counter-clockwise from the
   // radial through (x3, y3) to the radial through (x4, y4); a full ellipse when they coincide.
   void Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
@@ -238,7 +243,13 @@ private:
   QRect PixelBounds() const;
   QRectF OutlineRect(const TRect& rect) const;
   void StrokePixelFigure(const TPointArray& points, bool closed);
-  bool WritePixelFigure(const TPointArray& points, bool closed);
+  // Writes the figures (each figureSize points of points, the last one maybe fewer) one after
+  // the other, as separate WritePixelFigure calls would; false when the painter does not
+  // allow writing pixels directly.
+  bool WritePixelFigures(std::span<const TPoint> points, size_t figureSize, bool closed);
+  bool WritePixelFigure(const TPointArray& points, bool closed) {
+    return WritePixelFigures(points, points.size(), closed);
+  }
   void PlotPixels(const QPolygon& on, const QPolygon& off);
   void StrokePath(const QPainterPath& path, bool closed);
   void FillPath(const QPainterPath& path);

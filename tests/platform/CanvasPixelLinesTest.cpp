@@ -100,7 +100,7 @@ TEST(CanvasPixelLines, ScanlineRouteMatchesPainterRouteOnRandomFigures) {
     const TPenStyle style = random.Style();
     const TColor pen = random.Color(), background = random.Color();
     const bool opaque = random.Chance(50);
-    const int figureKind = random.Between(0, 3);  // polyline, polygon, rectangle, line to
+    const int figureKind = random.Between(0, 4);  // polyline, polygon, rectangle, line to, segments
     const TPointArray points = random.Points();
     const TRect rect = random.Rect();
 
@@ -137,6 +137,7 @@ TEST(CanvasPixelLines, ScanlineRouteMatchesPainterRouteOnRandomFigures) {
         case 0: canvas.Polyline(points); break;
         case 1: canvas.Polygon(points); break;
         case 2: canvas.Rectangle(rect); break;
+        case 4: canvas.LineSegments(points); break;
         default:
           canvas.MoveTo(points.front().X, points.front().Y);
           for (const TPoint& p : points) canvas.LineTo(p.X, p.Y);
@@ -173,6 +174,47 @@ TEST(CanvasPixelLines, MixingModesAndFadedPaintingMatchThePainterRoute) {
       canvas.Polyline({{-3, 2}, {50, 40}, {10, 44}, {10, 3}, {58, 3}});
     });
     EXPECT_EQ(difference, "");
+  }
+}
+
+// Segments drawn together are the lines drawn one by one, on either route and with any pen.
+TEST(CanvasPixelLines, SegmentsAreSeparateLines) {
+  TRandomFigures random;
+  for (int round = 0; round < 200; ++round) {
+    TPointArray ends(static_cast<size_t>(random.Between(1, 9)));
+    for (TPoint& p : ends) p = random.Chance(80) ? random.NearPoint() : random.Point();
+    const TPenStyle style = random.Style();
+    const int width = random.Chance(25) ? 3 : 1;
+    const bool opaque = random.Chance(50);
+    const bool clipped = random.Chance(30);
+    const TRect clipRect = random.Rect();
+    for (const QImage::Format format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB888}) {
+      QImage together(Width, Height, format), oneByOne(Width, Height, format);
+      FillWithNoise(together, 5);
+      FillWithNoise(oneByOne, 5);
+      TPoint penAfter[2];
+      for (QImage* image : {&together, &oneByOne}) {
+        TCanvas canvas(image);
+        if (clipped) canvas.IntersectClipRect(clipRect);
+        canvas.Pen()->SetStyle(style);
+        canvas.Pen()->SetWidth(width);
+        canvas.Pen()->SetColor(clRed);
+        canvas.SetBkColor(clBlue);
+        canvas.SetBkMode(opaque ? TBkMode::Opaque : TBkMode::Transparent);
+        canvas.MoveTo(-7, -7);
+        if (image == &together) {
+          canvas.LineSegments(ends);
+        } else {
+          for (size_t i = 0; i + 1 < ends.size(); i += 2) {
+            canvas.MoveTo(ends[i].X, ends[i].Y);
+            canvas.LineTo(ends[i + 1].X, ends[i + 1].Y);
+          }
+        }
+        penAfter[image == &together ? 0 : 1] = canvas.PenPos();
+      }
+      ASSERT_EQ(together, oneByOne) << "round " << round << ", format " << format << ", ends " << ends.size();
+      EXPECT_EQ(penAfter[0], penAfter[1]) << "round " << round;
+    }
   }
 }
 
