@@ -523,15 +523,17 @@ bool DrawsCellsWithEngine(const TDiagramControl& control, const TDiagramDrawInfo
 bool CellShows(const TDiagramControl& control, const TDiagramDrawInfo& info, const TTextCell& cell) {
   const TCustomDiagram* diagram = control.Diagram();
   const bool onEngine = DrawsCellsWithEngine(control, info);
-  if (!diagram || (!onEngine && !info.Canvas) || cell.EffectiveTransparency() >= 100) return false;
-  if (cell.CellFrame()->Visible()) return true;
-  double scale = diagram->ZoomRatio();
-  int pixelsPerInch = cell.Font()->PixelsPerInch();
-  if (!onEngine) {
-    if (diagram->PaintStyle() == psPreview) scale *= diagram->PreviewTextScale();
-    pixelsPerInch = info.Canvas->Font()->PixelsPerInch();
+  if (!diagram || (!onEngine && !info.Canvas)) return false;
+  if (!cell.CellFrame()->Visible()) {
+    double scale = diagram->ZoomRatio();
+    int pixelsPerInch = cell.Font()->PixelsPerInch();
+    if (!onEngine) {
+      if (diagram->PaintStyle() == psPreview) scale *= diagram->PreviewTextScale();
+      pixelsPerInch = info.Canvas->Font()->PixelsPerInch();
+    }
+    if (ScaledFontVanishes(*cell.Font(), scale, pixelsPerInch)) return false;
   }
-  return !ScaledFontVanishes(*cell.Font(), scale, pixelsPerInch);
+  return cell.EffectiveTransparency() < 100;
 }
 
 }  // namespace

@@ -203,6 +203,10 @@ class TRoundedRatio {
 public:
   TRoundedRatio(int64_t delta, int64_t steps, int64_t first)
       : FSign(delta < 0 ? -1 : 1), FIncrement(2 * std::llabs(delta)), FDenominator(2 * steps) {
+    if (first == 0) {  // the whole segment in view: no wide division
+      FRemainder = steps;
+      return;
+    }
     const __int128 numerator = static_cast<__int128>(first) * FIncrement + steps;
     FQuotient = static_cast<int64_t>(numerator / FDenominator);
     FRemainder = static_cast<int64_t>(numerator % FDenominator);
@@ -257,8 +261,11 @@ void WriteSegmentPixels(const TPoint& a, const TPoint& b, const QRect& area, con
                         int64_t phase, TPixelSink& sink) {
   const int64_t dx = int64_t(b.X) - a.X, dy = int64_t(b.Y) - a.Y;
   const int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
-  int64_t first = 0, last = -1;
-  if (steps == 0 || !VisibleSteps(a, b, steps, area, first, last)) return;
+  int64_t first = 0, last = steps - 1;
+  if (steps == 0) return;
+  if (!area.contains(a.X, a.Y) || !area.contains(b.X, b.Y)) {
+    if (!VisibleSteps(a, b, steps, area, first, last)) return;
+  }
   TRoundedRatio x(dx, steps, first), y(dy, steps, first);
   TPatternCursor cursor(pattern, phase + first);
   const int64_t left = area.left(), right = area.right(), top = area.top(), bottom = area.bottom();
