@@ -256,12 +256,19 @@ bool TCustomDiagramBlock::PointInControl(const TPoint& pos) {
 
 TRegion TCustomDiagramBlock::OutlineRegion() const {
   TPointArray canvasPoints;
+  // A vertex repeating the one before adds an edge of no length, which the region ignores;
+  // zoomed out, most of a curved outline's vertices fall on the pixel of the one before.
+  const auto add = [&canvasPoints](const TPoint& p) {
+    if (canvasPoints.empty() || !(canvasPoints.back() == p)) canvasPoints.push_back(p);
+  };
   TCustomDiagram* diagram = Diagram();
   if (diagram && diagram->HasSurroundPointsHook()) {
     TPointArray scratch;
-    for (const TPoint& p : HitPolygon(scratch)) canvasPoints.push_back(DotToPoint(ToCanvas(PointToDot(p))));
+    for (const TPoint& p : HitPolygon(scratch)) add(DotToPoint(ToCanvas(PointToDot(p))));
   } else {
-    for (const TDot& p : SurroundPoints()) canvasPoints.push_back(DotToPoint(ToCanvas(p)));
+    const TDotArray& outline = SurroundPoints();
+    canvasPoints.reserve(outline.size());
+    for (const TDot& p : outline) add(DotToPoint(ToCanvas(p)));
   }
   if (canvasPoints.size() < 3) return {};
   return TRegion::FromPolygon(canvasPoints, true);
