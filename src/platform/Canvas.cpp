@@ -263,10 +263,19 @@ void WriteSegmentPixels(const TPoint& a, const TPoint& b, const QRect& area, con
   const int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
   int64_t first = 0, last = steps - 1;
   if (steps == 0) return;
-  if (!area.contains(a.X, a.Y) || !area.contains(b.X, b.Y)) {
-    if (!VisibleSteps(a, b, steps, area, first, last)) return;
-  }
+  const bool inside = area.contains(a.X, a.Y) && area.contains(b.X, b.Y);
+  if (!inside && !VisibleSteps(a, b, steps, area, first, last)) return;
   TRoundedRatio x(dx, steps, first), y(dy, steps, first);
+  if (inside && pattern.empty()) {
+    // A solid line wholly in the area (a rectangle holds every pixel between two of its
+    // points): every pixel is on and none needs testing.
+    for (int64_t i = 0; i < steps; ++i) {
+      sink.Put(a.X + x.Value(), a.Y + y.Value(), true);
+      x.Advance();
+      y.Advance();
+    }
+    return;
+  }
   TPatternCursor cursor(pattern, phase + first);
   const int64_t left = area.left(), right = area.right(), top = area.top(), bottom = area.bottom();
   for (int64_t i = first; i <= last; ++i) {
