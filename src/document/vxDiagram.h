@@ -370,6 +370,9 @@ public:
   bool AutomaticNodes() const override { return FAutomaticNodes; }
   bool UsesSelectionBlock() const override;
   TDot ClientToCanvas(const TDot& point) const override;
+  std::optional<TCanvasMapping> CanvasMapping() const override { return CurrentCanvasMapping(); }
+  // ClientToCanvas of the paint style in force, as a value.
+  TCanvasMapping CurrentCanvasMapping() const;
   void ControlSelectionChanged(TDiagramControl* control, bool selected) override;
   void RefreshSelectionBlockAngle() override;
   void NotifyLinkAdded(TDiagramControl* control, TDiagramControl* line, TLinkPoint* linkPoint) override;

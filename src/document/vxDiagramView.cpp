@@ -34,26 +34,30 @@ TSquare Normalized(const TSquare& r) {
 
 // --- Conversions -------------------------------------------------------------------------------
 
-TDot TvxDiagram::ClientToCanvas(const TDot& point) const {
-  TDot p = point;
+TCanvasMapping TvxDiagram::CurrentCanvasMapping() const {
+  TCanvasMapping m;
   switch (FPaintStyle) {
     case psScreen:
-      if (FZoomRatio != 1.0) p = {p.X * FZoomRatio, p.Y * FZoomRatio};
-      p = {p.X - FHorzScrollBar->Position() + LeftRulerWidth(), p.Y - FVertScrollBar->Position() + TopRulerHeight()};
+      // Zoomed, then scrolled, then moved past the rulers.
+      m.X = {FZoomRatio, -static_cast<double>(FHorzScrollBar->Position()), static_cast<double>(LeftRulerWidth())};
+      m.Y = {FZoomRatio, -static_cast<double>(FVertScrollBar->Position()), static_cast<double>(TopRulerHeight())};
       break;
     case psPreview:
     case psPrint:
-      p = {p.X * FPrintConvX + FPreviewOffset.X, p.Y * FPrintConvY + FPreviewOffset.Y};
-      p = {p.X * FAdjustRatioX, p.Y * FAdjustRatioY};
-      if (FPreviewZoom != 1.0) p = {p.X * FPreviewZoom, p.Y * FPreviewZoom};
+      // Converted to printer units and offset, adjusted, then zoomed.
+      m.X = {FPrintConvX, FPreviewOffset.X, 0, FAdjustRatioX, FPreviewZoom};
+      m.Y = {FPrintConvY, FPreviewOffset.Y, 0, FAdjustRatioY, FPreviewZoom};
       break;
     case psBitmap:
-      p = {p.X + FPreviewOffset.X, p.Y + FPreviewOffset.Y};
-      if (FZoomRatio != 1.0) p = {p.X * FZoomRatio, p.Y * FZoomRatio};
+      // Offset, then zoomed.
+      m.X = {1, FPreviewOffset.X, 0, FZoomRatio};
+      m.Y = {1, FPreviewOffset.Y, 0, FZoomRatio};
       break;
   }
-  return p;
+  return m;
 }
+
+TDot TvxDiagram::ClientToCanvas(const TDot& point) const { return CurrentCanvasMapping().Apply(point); }
 
 TDot TvxDiagram::CanvasToClient(const TDot& point) const {
   TDot p = point;

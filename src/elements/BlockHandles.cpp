@@ -268,7 +268,11 @@ TRegion TCustomDiagramBlock::OutlineRegion() const {
   } else {
     const TDotArray& outline = SurroundPoints();
     canvasPoints.reserve(outline.size());
-    for (const TDot& p : outline) add(DotToPoint(ToCanvas(p)));
+    if (const std::optional<TCanvasMapping> mapping = diagram ? diagram->CanvasMapping() : std::nullopt) {
+      for (const TDot& p : outline) add(DotToPoint(mapping->Apply(p)));
+    } else {
+      for (const TDot& p : outline) add(DotToPoint(ToCanvas(p)));
+    }
   }
   if (canvasPoints.size() < 3) return {};
   return TRegion::FromPolygon(canvasPoints, true);

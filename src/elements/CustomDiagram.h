@@ -3,8 +3,10 @@
 // (TvxDiagram); elements depend only on it, so the two libraries do not depend on each other.
 
 #include "elements/ElementTypes.h"
+#include "geometry/CanvasMapping.h"
 
 #include <QString>
+#include <optional>
 
 class QObject;
 class TFont;
@@ -58,6 +60,9 @@ public:
   virtual bool AutomaticNodes() const = 0;
   virtual bool UsesSelectionBlock() const = 0;
   virtual TDot ClientToCanvas(const TDot& point) const = 0;
+  // ClientToCanvas as a value, for converting many points; none when the diagram cannot give
+  // one (every point then goes through ClientToCanvas).
+  virtual std::optional<TCanvasMapping> CanvasMapping() const { return std::nullopt; }
   // Canvas pixels per client unit of the pass in progress.
   virtual double ZoomRatio() const = 0;
   // Extra scale of text sizes while a preview is painted (printer pixels per screen pixel).
