@@ -5,6 +5,7 @@
 #include <QLinearGradient>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -127,11 +128,20 @@ QBrush TGdipBrush::RectangularGradient(const QColor& center, const QColor& surro
   if (cache.Image.isNull() || cache.Center != inner || cache.Surround != outer || cache.Image.width() != width ||
       cache.Image.height() != height) {
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    // A texel takes the colour of the larger of its column's and its row's distance, so the
+    // colours are worked out once per column and once per row.
+    std::vector<double> across(static_cast<size_t>(width));
+    std::vector<QRgb> columnColour(static_cast<size_t>(width));
+    for (int x = 0; x < width; ++x) {
+      across[static_cast<size_t>(x)] = std::abs(2 * (x + 0.5) / width - 1);
+      columnColour[static_cast<size_t>(x)] = Interpolate(inner, outer, across[static_cast<size_t>(x)]);
+    }
     for (int y = 0; y < height; ++y) {
       const double v = std::abs(2 * (y + 0.5) / height - 1);
+      const QRgb rowColour = Interpolate(inner, outer, v);
       auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
       for (int x = 0; x < width; ++x)
-        line[x] = Interpolate(inner, outer, std::max(v, std::abs(2 * (x + 0.5) / width - 1)));
+        line[x] = v >= across[static_cast<size_t>(x)] ? rowColour : columnColour[static_cast<size_t>(x)];
     }
     cache = TPathGradientTexture{inner, outer, image};
   }
