@@ -263,7 +263,10 @@ void WriteSegmentPixels(const TPoint& a, const TPoint& b, const QRect& area, con
   const int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
   int64_t first = 0, last = steps - 1;
   if (steps == 0) return;
-  const bool inside = area.contains(a.X, a.Y) && area.contains(b.X, b.Y);
+  const auto inArea = [&area](const TPoint& p) {
+    return p.X >= area.left() && p.X <= area.right() && p.Y >= area.top() && p.Y <= area.bottom();
+  };
+  const bool inside = inArea(a) && inArea(b);
   if (!inside && !VisibleSteps(a, b, steps, area, first, last)) return;
   TRoundedRatio x(dx, steps, first), y(dy, steps, first);
   if (inside && pattern.empty()) {
@@ -561,10 +564,12 @@ bool TCanvas::WritePixelFigures(std::span<const TPoint> points, size_t figureSiz
   if (!image->isDetached() || FPen->Mode() != pmCopy || FPainter->opacity() != 1.0 ||
       FPainter->testRenderHint(QPainter::Antialiasing))
     return false;
-  const QColor on = ColorToQColor(FPen->Color());
-  const QColor off = ColorToQColor(FBkColor);
+  RequirePen();  // the pen's colour as the painter would draw it
+  if (FQPen.style() == Qt::NoPen) return true;
+  const QRgb on = FQPen.color().rgba();
   const bool drawOff = FBkMode == TBkMode::Opaque && !FPenPattern.empty();
-  if (on.alpha() != 255 || (drawOff && off.alpha() != 255)) return false;
+  const QRgb off = drawOff ? ColorToQColor(FBkColor).rgba() : 0;
+  if (qAlpha(on) != 255 || (drawOff && qAlpha(off) != 255)) return false;
   const QTransform t = FPainter->deviceTransform();
   const QPoint offset(static_cast<int>(t.dx()), static_cast<int>(t.dy()));
   TPixelSink sink;
@@ -581,8 +586,8 @@ bool TCanvas::WritePixelFigures(std::span<const TPoint> points, size_t figureSiz
   if (sink.Areas.empty()) return true;
   sink.Bits = image->bits();
   sink.Stride = image->bytesPerLine();
-  sink.OnColor = on.rgba();
-  sink.OffColor = off.rgba();
+  sink.OnColor = on;
+  sink.OffColor = off;
   sink.DrawOff = drawOff;
   for (size_t start = 0; start < points.size(); start += std::max<size_t>(figureSize, 1)) {
     const std::span<const TPoint> figure = points.subspan(start, std::min(figureSize, points.size() - start));
