@@ -21,7 +21,6 @@ TRect SquareToRect(const TSquare& S) {
 
 TDot PointToDot(const TPoint& P) { return Dot(P.X, P.Y); }
 
-TPoint DotToPoint(const TDot& P) { return TPoint{Round(P.X), Round(P.Y)}; }
 
 TDotArray PointsToDots(const TPointArray& Points) {
   TDotArray result;

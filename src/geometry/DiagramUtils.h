@@ -20,7 +20,7 @@ TSquare RectToSquare(const TRect& R);
 // Each side rounded to the nearest integer.
 TRect SquareToRect(const TSquare& S);
 TDot PointToDot(const TPoint& P);
-TPoint DotToPoint(const TDot& P);
+inline TPoint DotToPoint(const TDot& P) { return TPoint{Round(P.X), Round(P.Y)}; }
 TDotArray PointsToDots(const TPointArray& Points);
 TPointArray DotsToPoints(const TDotArray& Dots);
 TDotArray DotsOf(std::initializer_list<TDot> Dots);

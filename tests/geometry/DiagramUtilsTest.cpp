@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -24,6 +26,31 @@ double SignedArea2(const TDotArray& p) {
 TEST(DiagramUtils, SquareToRectRoundsEachSideHalfToEven) {
   EXPECT_EQ(SquareToRect(Square(0.5, 1.5, 2.5, -0.5)), (TRect{0, 2, 2, 0}));
   EXPECT_EQ(SquareToRect(Square(0.49, 1.51, -2.5, -3.5)), (TRect{0, 2, -2, -4}));
+}
+
+// Rounding is the library's rint (ties to even) saturated to the int range, for every kind
+// of value: ties, values just off a tie, large and tiny magnitudes, the range's edges.
+TEST(DiagramUtils, RoundIsRintSaturated) {
+  const auto expected = [](double v) {
+    if (std::isnan(v)) return 0;
+    const double r = std::rint(v);
+    if (r >= IntMax) return IntMax;
+    if (r <= IntMin) return IntMin;
+    return static_cast<int32_t>(r);
+  };
+  std::vector<double> values = {0.0, -0.0, 0.5, -0.5, 1.5, -1.5, 2.5, -2.5, 0.49999999999999994, -0.49999999999999994,
+                                4503599627370495.5, 2147483646.5, 2147483647.0, 2147483647.5, -2147483647.5,
+                                -2147483648.0, -2147483648.5, 2147483648.0, 1e300, -1e300, Inf, -Inf, NaN,
+                                std::numeric_limits<double>::denorm_min(), 1e-300};
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 100000; ++i) {
+    const double magnitude = std::ldexp(1.0, static_cast<int>(random() % 40) - 4);
+    const double v = (static_cast<double>(random() % 2000001) / 1000000.0 - 1.0) * magnitude;
+    values.push_back(v);
+    values.push_back(std::nearbyint(v) + 0.5);  // a tie
+    values.push_back(std::nextafter(std::nearbyint(v) + 0.5, 0.0));
+  }
+  for (const double v : values) ASSERT_EQ(Round(v), expected(v)) << std::hexfloat << v;
 }
 
 TEST(DiagramUtils, SquareToRectSaturatesHugeAndNaN) {
