@@ -55,10 +55,14 @@ void TDiagramGradient::DrawGradient(TDgrBlockDrawer* drawer) const {
 }
 
 void TDiagramGradient::DrawGradient(TCanvas* canvas, const TSquare& rect, double angle) {
+  if (canvas) DrawGradient(canvas, *canvas, rect, angle);
+}
+
+void TDiagramGradient::DrawGradient(TCanvas* canvas, IRasterTarget& target, const TSquare& rect, double angle) {
   if (!canvas) return;
   canvas->Pen()->SetStyle(psClear);
   canvas->Brush()->SetStyle(bsSolid);
-  DrawBandedGradient(*FDrawer, *canvas, [canvas](TColor color) { canvas->Brush()->SetColor(color); }, FDirection,
+  DrawBandedGradient(*FDrawer, target, [canvas](TColor color) { canvas->Brush()->SetColor(color); }, FDirection,
                      FStartColor, FEndColor, rect, angle);
 }
 

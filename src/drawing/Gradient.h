@@ -91,6 +91,8 @@ public:
   // Plain mode: bands on the raster canvas over rect (canvas pixels), turned by angle
   // degrees about its centre. Leaves the pen clear and the brush in the last colour.
   void DrawGradient(TCanvas* canvas, const TSquare& rect, double angle);
+  // The same bands drawn into target, with the canvas's pen and brush set as above.
+  void DrawGradient(TCanvas* canvas, IRasterTarget& target, const TSquare& rect, double angle);
 
 private:
   TGradientDirection FDirection = grTopBottom;

@@ -131,6 +131,15 @@ void TCustomDiagramBlock::DrawFillLayer(const TDiagramDrawInfo& info, const TDia
 void TCustomDiagramBlock::DrawGradientLayer(const TDiagramDrawInfo& info, const TDiagramDrawBlockInfo& blockInfo) {
   if (!FGradient->Visible()) return;
   const TRegion region = OutlineRegion();
+  // Unturned bands are whole-pixel rectangles; against an outline of a few rectangles
+  // (small or square shapes) they are cut to it directly.
+  constexpr int MaxCutRects = 8;
+  if (blockInfo.Angle == 0 && !region.IsEmpty() && region.ToQRegion().rectCount() <= MaxCutRects &&
+      info.Canvas->WorldTransform().isIdentity()) {
+    TRegionFillTarget target(*info.Canvas, region);
+    FGradient->DrawGradient(info.Canvas, target, Drawer()->CurRect(), blockInfo.Angle);
+    return;
+  }
   std::optional<TRegionClip> clip;
   if (!region.IsEmpty()) clip.emplace(*info.Canvas, region);
   FGradient->DrawGradient(info.Canvas, Drawer()->CurRect(), blockInfo.Angle);

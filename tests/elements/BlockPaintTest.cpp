@@ -3,8 +3,10 @@
 
 #include "document/vxDiagram.h"
 #include "drawing/DgrClasses.h"
+#include "elements/BlockPaintGuards.h"
 #include "elements/Blocks.h"
 #include "platform/Canvas.h"
+#include "support/NoisePixels.h"
 
 #include <QImage>
 #include <QPainter>
@@ -390,6 +392,42 @@ TEST_F(RasterPaintFixture, EveryGradientIsClippedToItsOwnOutline) {
   for (const TDot corner : {TDot{13, 13}, TDot{107, 67}, TDot{133, 133}, TDot{247, 187}})
     EXPECT_TRUE(PixelIs(image, corner, clWhite)) << "a corner outside the diamond";
   EXPECT_FALSE(PixelIs(image, {190, 160}, clWhite)) << "the middle of the second diamond";
+}
+
+// Unturned gradient bands cut to an outline's rectangles leave the pixels a clip to the
+// outline leaves, within any clip the canvas had already.
+TEST(RegionFillTarget, CutsBandsAsAClipWould) {
+  const TRegion outlines[] = {
+      TRegion::FromEllipse({10, 10, 13, 12}),  TRegion::FromEllipse({8, 9, 15, 13}),
+      TRegion::FromEllipse({5, 6, 40, 30}),    TRegion::FromPolygon({{20, 4}, {38, 20}, {20, 36}, {2, 20}}),
+      TRegion::FromRect({6, 6, 30, 22}).United(TRegion::FromRect({26, 18, 44, 40})),
+  };
+  const TSquare rect{4, 4, 42, 38};
+  for (int direction = grTopBottom; direction <= grVertOutIn; ++direction) {
+    for (size_t o = 0; o < std::size(outlines); ++o) {
+      for (const bool canvasClip : {false, true}) {
+        QImage clipped(48, 48, QImage::Format_ARGB32_Premultiplied);
+        FillWithNoise(clipped, 3);
+        QImage cut = clipped.copy();
+        TDiagramGradient gradient;
+        gradient.SetDirection(static_cast<TGradientDirection>(direction));
+        gradient.SetStartColor(clRed);
+        gradient.SetEndColor(clBlue);
+        for (QImage* image : {&clipped, &cut}) {
+          TCanvas canvas(image);
+          if (canvasClip) canvas.IntersectClipRect({0, 15, 48, 30});
+          if (image == &clipped) {
+            TRegionClip clip(canvas, outlines[o]);
+            gradient.DrawGradient(&canvas, rect, 0);
+          } else {
+            TRegionFillTarget target(canvas, outlines[o]);
+            gradient.DrawGradient(&canvas, target, rect, 0);
+          }
+        }
+        ASSERT_EQ(clipped, cut) << "direction " << direction << ", outline " << o << ", canvas clip " << canvasClip;
+      }
+    }
+  }
 }
 
 TEST_F(RasterPaintFixture, DragOutlineInvertsAndErasesItself) {
