@@ -21,7 +21,6 @@ TRect SquareToRect(const TSquare& S) {
 
 TDot PointToDot(const TPoint& P) { return Dot(P.X, P.Y); }
 
-
 TDotArray PointsToDots(const TPointArray& Points) {
   TDotArray result;
   result.reserve(Points.size());
