@@ -492,6 +492,7 @@ void DrawMarker(TDgrCanvas& canvas, const TDiagramControl& owner, const TLinkPoi
 // --- TDiagramControl ------------------------------------------------------------------------
 
 void TDiagramControl::DrawCells(const TDiagramDrawInfo& info) {
+  if (!CellsShowAnything(info)) return;
   TTextCell* editing = FDiagram ? FDiagram->EditingCell() : nullptr;
   std::optional<TBrushStyle> brushStyle;
   if (info.Canvas) {
@@ -520,31 +521,58 @@ bool DrawsCellsWithEngine(const TDiagramControl& control, const TDiagramDrawInfo
 // Whether drawing the cell puts anything on the canvas. Without a frame, a cell whose text
 // is zoomed to nothing draws nothing; placing it is most of a cell's cost when the whole
 // diagram is in view.
-bool CellShows(const TDiagramControl& control, const TDiagramDrawInfo& info, const TTextCell& cell) {
-  const TCustomDiagram* diagram = control.Diagram();
-  const bool onEngine = DrawsCellsWithEngine(control, info);
-  if (!diagram || (!onEngine && !info.Canvas)) return false;
+// The text scale of the pass and the resolution its fonts are measured in: the raster
+// canvas's own, or each cell font's on an engine (0 here).
+struct TCellTextScale {
+  double Scale = 1;
+  int CanvasPixelsPerInch = 0;
+};
+
+TCellTextScale CellTextScale(const TCustomDiagram& diagram, const TDiagramDrawInfo& info, bool onEngine) {
+  TCellTextScale result{diagram.ZoomRatio(), 0};
+  if (!onEngine) {
+    if (diagram.PaintStyle() == psPreview) result.Scale *= diagram.PreviewTextScale();
+    result.CanvasPixelsPerInch = info.Canvas->Font()->PixelsPerInch();
+  }
+  return result;
+}
+
+bool CellShows(const TTextCell& cell, const TCellTextScale& text) {
   if (!cell.CellFrame()->Visible()) {
-    double scale = diagram->ZoomRatio();
-    int pixelsPerInch = cell.Font()->PixelsPerInch();
-    if (!onEngine) {
-      if (diagram->PaintStyle() == psPreview) scale *= diagram->PreviewTextScale();
-      pixelsPerInch = info.Canvas->Font()->PixelsPerInch();
-    }
-    if (ScaledFontVanishes(*cell.Font(), scale, pixelsPerInch)) return false;
+    const int pixelsPerInch = text.CanvasPixelsPerInch ? text.CanvasPixelsPerInch : cell.Font()->PixelsPerInch();
+    if (ScaledFontVanishes(*cell.Font(), text.Scale, pixelsPerInch)) return false;
   }
   return cell.EffectiveTransparency() < 100;
 }
 
+bool CellShows(const TDiagramControl& control, const TDiagramDrawInfo& info, const TTextCell& cell) {
+  const TCustomDiagram* diagram = control.Diagram();
+  const bool onEngine = DrawsCellsWithEngine(control, info);
+  if (!diagram || (!onEngine && !info.Canvas)) return false;
+  return CellShows(cell, CellTextScale(*diagram, info, onEngine));
+}
+
 }  // namespace
 
+// Whole-diagram views ask this of every element on every pass, and the cells, their frames
+// and fonts are objects of their own: the answer is kept until the element changes what it
+// writes or the pass asks with other settings.
 bool TDiagramControl::CellsShowAnything(const TDiagramDrawInfo& info) {
-  const TTextCell* editing = FDiagram ? FDiagram->EditingCell() : nullptr;
-  for (int i = 0; i < FTextCells->Count(); ++i) {
+  const bool onEngine = DrawsCellsWithEngine(*this, info);
+  if (!FDiagram || (!onEngine && !info.Canvas)) return false;
+  const TTextCell* editing = FDiagram->EditingCell();
+  const TCellTextScale text = CellTextScale(*FDiagram, info, onEngine);
+  if (FCellsShowMemo && FCellsShowMemo->Scale == text.Scale &&
+      FCellsShowMemo->PixelsPerInch == text.CanvasPixelsPerInch && FCellsShowMemo->OnEngine == onEngine &&
+      FCellsShowMemo->Editing == editing)
+    return FCellsShowMemo->Shows;
+  bool shows = false;
+  for (int i = 0; i < FTextCells->Count() && !shows; ++i) {
     const TTextCell* cell = FTextCells->Cell(i);
-    if (cell->Visible() && cell != editing && CellShows(*this, info, *cell)) return true;
+    shows = cell->Visible() && cell != editing && CellShows(*cell, text);
   }
-  return false;
+  FCellsShowMemo = TCellsShowMemo{text.Scale, text.CanvasPixelsPerInch, onEngine, editing, shows};
+  return shows;
 }
 
 void TDiagramControl::DrawCell(const TDiagramDrawInfo& info, TTextCell* cell) {

@@ -185,7 +185,12 @@ public:
   // ForgetStreamRecord (Redraw and NotifyBoundsChanged call it).
   QByteArrayView KeptStreamRecord(const void* key) const override;
   void KeepStreamRecord(const void* key, QByteArray record) override;
-  void ForgetStreamRecord() { FStreamRecord = QByteArray(); }
+  // Every change to what the element writes ends here, so it also drops what painting
+  // worked out from that state (CellsShowAnything).
+  void ForgetStreamRecord() {
+    FStreamRecord = QByteArray();
+    FCellsShowMemo.reset();
+  }
   void DefineProperties(TFiler& filer) override;
   void Loaded() override;
   bool HasParent() const override { return true; }
@@ -320,4 +325,13 @@ private:
   QByteArray FStreamRecord;
   const void* FStreamRecordKey = nullptr;
   quint64 FStreamRecordGeneration = 0;
+  // CellsShowAnything's last answer and the pass settings it was worked out for.
+  struct TCellsShowMemo {
+    double Scale = 0;
+    int PixelsPerInch = 0;
+    bool OnEngine = false;
+    const TTextCell* Editing = nullptr;
+    bool Shows = false;
+  };
+  std::optional<TCellsShowMemo> FCellsShowMemo;
 };

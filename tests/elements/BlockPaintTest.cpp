@@ -167,6 +167,14 @@ TEST_P(PaintFixture, TextZoomedToNoPointsDrawsNothing) {
   diagram->SetZoom(5);  // Round(0.4) = 0 points
   EXPECT_EQ(inkInside(Paint()), 0);
 
+  // What the pass worked out about the cells follows every change of them.
+  block->Font()->SetHeight(-40);  // 30 points: Round(1.5) = 2 at 5 %
+  image.fill(Qt::white);
+  EXPECT_GT(inkInside(Paint()), 0) << "a larger font shows again";
+  block->Font()->SetHeight(-11);
+  image.fill(Qt::white);
+  EXPECT_EQ(inkInside(Paint()), 0);
+
   block->DefaultTextCell()->CellFrame()->SetVisible(true);
   block->DefaultTextCell()->CellFrame()->SetTransparent(false);
   block->DefaultTextCell()->CellFrame()->SetColor(clBlue);
