@@ -14,11 +14,13 @@
 #include "geometry/BlockDrawer.h"
 #include "platform/Canvas.h"
 #include "platform/Graphics.h"
+#include "platform/StreamRecordCache.h"
 
 #include <QCoreApplication>
 #include <QPainter>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -562,16 +564,22 @@ bool TDiagramControl::CellsShowAnything(const TDiagramDrawInfo& info) {
   if (!FDiagram || (!onEngine && !info.Canvas)) return false;
   const TTextCell* editing = FDiagram->EditingCell();
   const TCellTextScale text = CellTextScale(*FDiagram, info, onEngine);
-  if (FCellsShowMemo && FCellsShowMemo->Scale == text.Scale &&
+  const auto workOut = [&] {
+    for (int i = 0; i < FTextCells->Count(); ++i) {
+      const TTextCell* cell = FTextCells->Cell(i);
+      if (cell->Visible() && cell != editing && CellShows(*cell, text)) return true;
+    }
+    return false;
+  };
+  if (FCellsShowMemo && FCellsShowMemo->Revision == FWrittenRevision && FCellsShowMemo->Scale == text.Scale &&
       FCellsShowMemo->PixelsPerInch == text.CanvasPixelsPerInch && FCellsShowMemo->OnEngine == onEngine &&
-      FCellsShowMemo->Editing == editing)
+      FCellsShowMemo->Editing == editing) {
+    if (StreamRecordCheck() && workOut() != FCellsShowMemo->Shows)
+      throw std::logic_error("kept cell visibility of " + objectName().toStdString() + " is stale");
     return FCellsShowMemo->Shows;
-  bool shows = false;
-  for (int i = 0; i < FTextCells->Count() && !shows; ++i) {
-    const TTextCell* cell = FTextCells->Cell(i);
-    shows = cell->Visible() && cell != editing && CellShows(*cell, text);
   }
-  FCellsShowMemo = TCellsShowMemo{text.Scale, text.CanvasPixelsPerInch, onEngine, editing, shows};
+  const bool shows = workOut();
+  FCellsShowMemo = TCellsShowMemo{FWrittenRevision, text.Scale, text.CanvasPixelsPerInch, onEngine, editing, shows};
   return shows;
 }
 

@@ -185,12 +185,14 @@ public:
   // ForgetStreamRecord (Redraw and NotifyBoundsChanged call it).
   QByteArrayView KeptStreamRecord(const void* key) const override;
   void KeepStreamRecord(const void* key, QByteArray record) override;
-  // Every change to what the element writes ends here, so it also drops what painting
-  // worked out from that state (CellsShowAnything).
   void ForgetStreamRecord() {
     FStreamRecord = QByteArray();
-    FCellsShowMemo.reset();
+    ++FWrittenRevision;
   }
+  // Counts the changes to what the element writes (each ends in ForgetStreamRecord). What
+  // painting works out from that state stays valid while the count holds; in the stream
+  // record checking mode a reused result is compared with a fresh one.
+  quint64 WrittenRevision() const { return FWrittenRevision; }
   void DefineProperties(TFiler& filer) override;
   void Loaded() override;
   bool HasParent() const override { return true; }
@@ -325,8 +327,10 @@ private:
   QByteArray FStreamRecord;
   const void* FStreamRecordKey = nullptr;
   quint64 FStreamRecordGeneration = 0;
-  // CellsShowAnything's last answer and the pass settings it was worked out for.
+  quint64 FWrittenRevision = 0;
+  // CellsShowAnything's last answer and the state and pass settings it was worked out for.
   struct TCellsShowMemo {
+    quint64 Revision = 0;
     double Scale = 0;
     int PixelsPerInch = 0;
     bool OnEngine = false;

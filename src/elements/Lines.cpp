@@ -5,8 +5,10 @@
 #include "elements/SideLineRouter.h"
 #include "geometry/DiagramUtils.h"
 #include "platform/Filer.h"
+#include "platform/StreamRecordCache.h"
 
 #include <limits>
+#include <stdexcept>
 
 namespace {
 
@@ -348,8 +350,22 @@ bool TCustomDiagramLine::PointInControl(const TPoint& pos) {
   return false;
 }
 
+const TDotArray& TCustomDiagramLine::RoutePoints() const {
+  const TStretchHandles& handles = *Handles();
+  // While a stream fills the handles one by one they may change without a word.
+  const bool reading = ComponentState() & (TComponentState(csLoading) | csReading);
+  if (!reading && FRouteMemo && FRouteMemo->first == WrittenRevision()) {
+    if (StreamRecordCheck() && ComputePoints(handles) != FRouteMemo->second)
+      throw std::logic_error("kept route of " + objectName().toStdString() + " is stale");
+    return FRouteMemo->second;
+  }
+  constexpr quint64 NeverValid = std::numeric_limits<quint64>::max();
+  FRouteMemo.emplace(reading ? NeverValid : WrittenRevision(), ComputePoints(handles));
+  return FRouteMemo->second;
+}
+
 TSquare TCustomDiagramLine::ControlRect() const {
-  const TDotArray points = ComputePoints(*Handles());
+  const TDotArray& points = RoutePoints();
   constexpr double Max = std::numeric_limits<int32_t>::max();
   TSquare rect{Max, Max, -Max, -Max};
   for (const TDot& p : points) {

@@ -18,6 +18,8 @@
 
 #include <QPointer>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class TCanvas;
 
@@ -125,6 +127,9 @@ protected:
   virtual TRouteHandles RouteByStyle(const TRouteHandles& previous, const TRouteRequest& request, int dragged);
   // The drawn polyline of handles for the line style, without side effects.
   TDotArray ComputePoints(const TStretchHandles& handles) const;
+  // ComputePoints of the line's own handles, kept while what the line writes stays the same
+  // (WrittenRevision): a paint pass needs it for culling and again for drawing.
+  const TDotArray& RoutePoints() const;
   // The arc kind the arc styles draw.
   TArcType StyleArcType() const { return FLineStyle == lsCircularArc ? atCircular : atParabolic; }
   // Adds the missing handles, at (0, 0) and (100, 50).
@@ -160,6 +165,7 @@ private:
   void CopyTempHandlesToHandles();
 
   TDotArray FPoints;
+  mutable std::optional<std::pair<quint64, TDotArray>> FRouteMemo;
   std::unique_ptr<TPen> FPen;
   std::unique_ptr<TPen> FSelPen;
   std::unique_ptr<TLineArrow> FSourceArrow;

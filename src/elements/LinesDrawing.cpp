@@ -136,8 +136,9 @@ void TCustomDiagramLine::DrawLine(const TDiagramDrawInfo& info, TStretchHandles*
   if (!handles) return;
   const double zoom = Diagram() ? (ToCanvas(TDot{100, 100}).Y - ToCanvas(TDot{0, 0}).Y) / 100 : 1;
   // Feedback drawn from the temporary handles leaves the line's own points alone.
-  TDotArray points = ComputePoints(*handles);
-  if (handles == Handles()) FPoints = points;
+  const bool own = handles == Handles();
+  TDotArray points = own ? RoutePoints() : ComputePoints(*handles);
+  if (own) FPoints = points;
   if (points.size() < 2) return;
   if (TDgrBlockDrawer* drawer = EngineDrawer(info)) {
     DrawPolylineOnEngine(*drawer->Canvas(), *drawer, points, zoom);
