@@ -26,14 +26,6 @@ TSquare Normalized(const TSquare& r) {
 }
 
 // Collapse markers are drawn only at link points that are nodes (lines draw none).
-bool HasNodePoint(const TDiagramControl* control) {
-  if (control->IsLine()) return false;
-  const TLinkPoints* points = control->LinkPoints();
-  for (int i = 0; i < points->Count(); ++i)
-    if (points->Point(i)->IsNode()) return true;
-  return false;
-}
-
 // Clears the painting flag and restores the screen style whatever happens in a pass.
 struct TPassGuard {
   TPassGuard(bool& painting, TPaintStyle& style) : Painting(painting), Style(style) {}
@@ -271,7 +263,7 @@ void TvxDiagram::PaintDiagram(TCanvas* canvas) {
       // Elements in the cursor set stand where the index does not file them.
       const std::vector<TDiagramControl*> controls = cursorElements.empty() ? PaintCandidates(true) : FDControls;
       for (TDiagramControl* c : controls) {
-        if (!HasNodePoint(c) || !c->IsVisible()) continue;
+        if (!c->HasNodePoint() || !c->IsVisible()) continue;
         TDiagramDrawInfo info{canvas, c->Drawer(), c->DgrDrawer()};
         TEngineLoan loan(c->DgrDrawer(), engine.get());
         c->DrawLinkPoints(info, engine.get(), true);

@@ -18,6 +18,7 @@
 
 #include <QCoreApplication>
 #include <QPainter>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -468,25 +469,24 @@ void DrawStyleMarker(TDgrCanvas& canvas, TLinkPointStyle style, double x, double
 
 // A link point's marker: the collapse marker of a node, else the owner's marker style in
 // the owner's link point pen and brush.
-void DrawMarker(TCanvas& canvas, const TDiagramControl& owner, const TLinkPoint& point, bool node, const TPoint& at) {
+void DrawMarker(TCanvas& canvas, const TDiagramControl& owner, bool node, bool collapsed, const TPoint& at) {
   if (node) {
-    DrawCollapseMarker(canvas, at.X, at.Y, point.Collapsed());
+    DrawCollapseMarker(canvas, at.X, at.Y, collapsed);
     return;
   }
   canvas.SetPen(owner.LinkPointPen());
   canvas.SetBrush(owner.LinkPointBrush());
-  DrawStyleMarker(canvas, point.Style(), at.X, at.Y);
+  DrawStyleMarker(canvas, owner.LinkPointStyle(), at.X, at.Y);
 }
 
-void DrawMarker(TDgrCanvas& canvas, const TDiagramControl& owner, const TLinkPoint& point, bool node,
-                const TPoint& at) {
+void DrawMarker(TDgrCanvas& canvas, const TDiagramControl& owner, bool node, bool collapsed, const TPoint& at) {
   if (node) {
-    DrawCollapseMarker(canvas, at.X, at.Y, point.Collapsed());
+    DrawCollapseMarker(canvas, at.X, at.Y, collapsed);
     return;
   }
   UseEnginePen(canvas, owner.LinkPointPen(), 0);
   UseEngineBrush(canvas, owner.LinkPointBrush(), 0);
-  DrawStyleMarker(canvas, point.Style(), at.X, at.Y);
+  DrawStyleMarker(canvas, owner.LinkPointStyle(), at.X, at.Y);
 }
 
 }  // namespace
@@ -659,14 +659,49 @@ void TDiagramControl::DrawLinkPoints(const TDiagramDrawInfo& info, TDgrPaintEngi
   } else {
     rasterTools.emplace(*info.Canvas);
   }
-  for (int i = 0; i < FLinkPoints->Count(); ++i) {
-    TLinkPoint* point = FLinkPoints->Point(i);
-    const bool node = point->IsNode();
-    if (collapseMarkersOnly && !node) continue;
-    const TPoint at = RoundPoint(FDiagram->ClientToCanvas(LinkPointClientPoint(point)));
-    if (FDiagram->DrawLinkPointByHandler(info.Canvas, point, at)) continue;
-    if (!point->Visible()) continue;
-    if (drawer) DrawMarker(*drawer->Canvas(), *this, *point, node, at);
-    else DrawMarker(*info.Canvas, *this, *point, node, at);
+  const std::shared_ptr<const std::vector<TLinkPointMarker>> markers = LinkPointMarkers();
+  for (const TLinkPointMarker& marker : *markers) {
+    if (collapseMarkersOnly && !marker.Node) continue;
+    if (FDiagram->DrawLinkPointByHandler(info.Canvas, marker.Point, marker.At)) continue;
+    if (!marker.Visible) continue;
+    if (drawer) DrawMarker(*drawer->Canvas(), *this, marker.Node, marker.Collapsed, marker.At);
+    else DrawMarker(*info.Canvas, *this, marker.Node, marker.Collapsed, marker.At);
   }
+}
+
+// Each marker's place, node state and visibility. The link points are objects of their own,
+// and a whole-diagram view asks for all of them on every pass.
+std::shared_ptr<const std::vector<TDiagramControl::TLinkPointMarker>> TDiagramControl::LinkPointMarkers() {
+  const std::optional<TCanvasMapping> mapping = FDiagram->CanvasMapping();
+  const quint64 anchoring = LinkPointAnchoringRevision();
+  const bool automaticNodes = FDiagram->AutomaticNodes();
+  const auto workOut = [&] {
+    std::vector<TLinkPointMarker> markers;
+    markers.reserve(static_cast<size_t>(FLinkPoints->Count()));
+    for (int i = 0; i < FLinkPoints->Count(); ++i) {
+      TLinkPoint* point = FLinkPoints->Point(i);
+      const TPoint at = RoundPoint(FDiagram->ClientToCanvas(LinkPointClientPoint(point)));
+      markers.push_back({point, at, point->IsNode(), point->Visible(), point->Collapsed()});
+    }
+    return markers;
+  };
+  // While a stream fills the element, its parts may change without a word.
+  const bool reading = ComponentState() & (TComponentState(csLoading) | csReading);
+  const bool keepable = mapping && !reading;
+  if (keepable && FMarkersMemo && FMarkersMemo->Revision == FWrittenRevision && FMarkersMemo->Anchoring == anchoring &&
+      FMarkersMemo->Mapping == *mapping && FMarkersMemo->AutomaticNodes == automaticNodes) {
+    if (StreamRecordCheck() && workOut() != *FMarkersMemo->Markers)
+      throw std::logic_error("kept link point markers of " + objectName().toStdString() + " are stale");
+    return FMarkersMemo->Markers;
+  }
+  auto markers = std::make_shared<const std::vector<TLinkPointMarker>>(workOut());
+  if (keepable) FMarkersMemo = TMarkersMemo{FWrittenRevision, anchoring, *mapping, automaticNodes, markers};
+  else FMarkersMemo.reset();
+  return markers;
+}
+
+bool TDiagramControl::HasNodePoint() {
+  if (IsLine() || !FDiagram) return false;
+  const std::shared_ptr<const std::vector<TLinkPointMarker>> markers = LinkPointMarkers();
+  return std::any_of(markers->begin(), markers->end(), [](const TLinkPointMarker& m) { return m.Node; });
 }

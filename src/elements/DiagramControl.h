@@ -7,6 +7,7 @@
 // Every visible change ends in Redraw() and, for the document, Modified().
 
 #include "elements/ElementTypes.h"
+#include "geometry/CanvasMapping.h"
 #include "geometry/DiagramTypes.h"
 #include "platform/Component.h"
 #include "platform/ControlTypes.h"
@@ -255,6 +256,8 @@ public:
   // engine and an engine drawer the markers go through the engine canvas; otherwise onto
   // info.Canvas. collapseMarkersOnly: only the points that are nodes.
   virtual void DrawLinkPoints(const TDiagramDrawInfo& info, TDgrPaintEngine* engine, bool collapseMarkersOnly);
+  // Whether a link point of the element is a node (draws a collapse marker); lines have none.
+  bool HasNodePoint();
 
   // The angle of the element (blocks publish and keep it in [0, 360)).
   double Angle() const { return FAngle; }
@@ -338,4 +341,24 @@ private:
     bool Shows = false;
   };
   std::optional<TCellsShowMemo> FCellsShowMemo;
+  // The link points as the screen pass draws them, kept while the element's written state,
+  // the anchoring of link points, the diagram's canvas mapping and its automatic nodes stay
+  // the same. Shared, so a marker handler that changes the element leaves the walk intact.
+  struct TLinkPointMarker {
+    TLinkPoint* Point = nullptr;
+    TPoint At;
+    bool Node = false;
+    bool Visible = false;
+    bool Collapsed = false;
+    friend bool operator==(const TLinkPointMarker&, const TLinkPointMarker&) = default;
+  };
+  struct TMarkersMemo {
+    quint64 Revision = 0;
+    quint64 Anchoring = 0;
+    TCanvasMapping Mapping;
+    bool AutomaticNodes = false;
+    std::shared_ptr<const std::vector<TLinkPointMarker>> Markers;
+  };
+  std::optional<TMarkersMemo> FMarkersMemo;
+  std::shared_ptr<const std::vector<TLinkPointMarker>> LinkPointMarkers();
 };

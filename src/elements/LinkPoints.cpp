@@ -57,12 +57,23 @@ void TLinkPoint::SetAnchorLink(TLinkPoint* link) {
   SetAnchorIndex(link->Index());
 }
 
+namespace {
+
+quint64 AnchoringRevision = 0;
+
+}  // namespace
+
+quint64 LinkPointAnchoringRevision() { return AnchoringRevision; }
+
 void TLinkPoint::LeaveAnchorLink() {
   TLinkPoint* link = AnchorLink();
   if (!link) return;
   auto& list = link->FAnchoreds;
   auto it = std::find(list.begin(), list.end(), this);
-  if (it != list.end()) list.erase(it);
+  if (it != list.end()) {
+    list.erase(it);
+    ++AnchoringRevision;
+  }
   TDiagramControl* owner = DControl();
   if (owner && owner->IsLine() && link->DControl()) link->DControl()->LinkRemoved(owner, this);
 }
@@ -75,7 +86,10 @@ void TLinkPoint::JoinAnchorLink() {
     return;
   }
   auto& list = link->FAnchoreds;
-  if (std::find(list.begin(), list.end(), this) == list.end()) list.push_back(this);
+  if (std::find(list.begin(), list.end(), this) == list.end()) {
+    list.push_back(this);
+    ++AnchoringRevision;
+  }
   TDiagramControl* owner = DControl();
   if (owner && owner->IsLine()) FAnchor->LinkAdded(owner, this);
 }

@@ -14,6 +14,10 @@
 class TLinkPoints;
 class TStretchHandle;
 
+// Counts the changes to which link points are anchored to which (the anchored lists): what
+// is worked out from them stays valid while the count holds.
+quint64 LinkPointAnchoringRevision();
+
 class TLinkPoint : public TCollectionItem {
   Q_OBJECT
   Q_PROPERTY(TDiagramControl* Anchor READ Anchor WRITE SetAnchor)

@@ -17,6 +17,7 @@ struct TCanvasAxis {
   double ThirdScale = 1;
 
   double Apply(double value) const { return (((value * Scale) + Shift) + SecondShift) * SecondScale * ThirdScale; }
+  friend bool operator==(const TCanvasAxis&, const TCanvasAxis&) = default;
 };
 
 struct TCanvasMapping {
@@ -24,4 +25,5 @@ struct TCanvasMapping {
   TCanvasAxis Y;
 
   TDot Apply(const TDot& point) const { return {X.Apply(point.X), Y.Apply(point.Y)}; }
+  friend bool operator==(const TCanvasMapping&, const TCanvasMapping&) = default;
 };

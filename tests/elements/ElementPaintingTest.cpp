@@ -158,6 +158,29 @@ TEST_F(Painting, NodesShowCollapseMarkers) {
   ExpectSamples(Markers(), {{0, -2, clBlack}, {0, 2, clBlack}, {0, 3, clWhite}, {-2, 0, clBlack}}, "collapsed node");
 }
 
+// Markers are worked out once and kept; every change that moves one or makes it a node
+// shows on the next pass.
+TEST_F(Painting, MarkersFollowAnchoringAndMoves) {
+  TLinkPoint* point = block->LinkPoints()->Add(kX, kY, aoNone);
+  diagram->SetAutomaticNodes(true);
+  const std::vector<Sample> cross{{-2, -2, clBlue}, {2, 2, clBlue}, {-4, -4, clWhite}};
+  const std::vector<Sample> node{{-4, -4, clGray}, {4, 4, clGray}, {-2, 0, clBlack}};
+  ExpectSamples(Markers(), cross, "no line yet");
+  auto* line = Create<TTestLine>(&form);
+  line->SetDiagram(diagram);
+  line->LinkPoints()->Point(0)->SetAnchorLink(point);
+  ExpectSamples(Markers(), node, "a line anchored: a node");
+  line->LinkPoints()->Point(0)->SetAnchorLink(nullptr);
+  ExpectSamples(Markers(), cross, "the line let go");
+  point->SetOrPoint({kX + 10, kY});
+  ExpectSamples(Markers(), {{8, -2, clBlue}, {-2, -2, clWhite}}, "the point moved");
+  diagram->SetAutoScroll(false);
+  diagram->HorzScrollBar()->SetRange(1000);
+  diagram->HorzScrollBar()->SetPosition(10);
+  ASSERT_EQ(diagram->ClientToCanvas(TDot{kX + 10, kY}), (TDot{kX, kY}));
+  ExpectSamples(Markers(), cross, "the view scrolled back onto it");
+}
+
 TEST_F(Painting, CollapseMarkersOnlyAskForNodes) {
   block->LinkPoints()->Add(kX, kY, aoNone);
   diagram->SetShowLinkPoints(false);
