@@ -102,6 +102,7 @@ void TLineArrow::Assign(const TPersistent* source) {
 void TLineArrow::Draw(TCanvas& canvas, const TDot& tip, const TDot& base, double zoom) {
   FDrawFrom = base;
   FDrawTo = tip;
+  if (FShape == asNone) return;
   TDot size{FWidth * zoom, FHeight * zoom};
   if (TCustomDiagram* diagram = FDiagramLine ? FDiagramLine->Diagram() : nullptr)
     size = SubDots(diagram->ClientToCanvas(TDot{double(FWidth), double(FHeight)}), diagram->ClientToCanvas(TDot{0, 0}));

@@ -166,6 +166,8 @@ private:
 
   TDotArray FPoints;
   mutable std::optional<std::pair<quint64, TDotArray>> FRouteMemo;
+  // The diagram's canvas mapping while DrawLine runs (ToCanvas uses it).
+  std::optional<TCanvasMapping> FPassMapping;
   std::unique_ptr<TPen> FPen;
   std::unique_ptr<TPen> FSelPen;
   std::unique_ptr<TLineArrow> FSourceArrow;

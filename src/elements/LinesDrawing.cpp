@@ -95,6 +95,7 @@ void THelperLine::SortByDistance(const TPoint& origin) {
 }
 
 TDot TCustomDiagramLine::ToCanvas(const TDot& point) const {
+  if (FPassMapping) return FPassMapping->Apply(point);
   return Diagram() ? Diagram()->ClientToCanvas(point) : point;
 }
 
@@ -134,11 +135,19 @@ void TCustomDiagramLine::DrawCursor(TCanvas* canvas, TStretchHandles* handles) {
 
 void TCustomDiagramLine::DrawLine(const TDiagramDrawInfo& info, TStretchHandles* handles, bool withArrows) {
   if (!handles) return;
+  // A line converts a dozen points to the canvas: the diagram's mapping is asked for once.
+  FPassMapping = Diagram() ? Diagram()->CanvasMapping() : std::nullopt;
+  const struct TForget {
+    std::optional<TCanvasMapping>& Mapping;
+    ~TForget() { Mapping.reset(); }
+  } forget{FPassMapping};
   const double zoom = Diagram() ? (ToCanvas(TDot{100, 100}).Y - ToCanvas(TDot{0, 0}).Y) / 100 : 1;
   // Feedback drawn from the temporary handles leaves the line's own points alone.
   const bool own = handles == Handles();
-  TDotArray points = own ? RoutePoints() : ComputePoints(*handles);
-  if (own) FPoints = points;
+  TDotArray dragged;
+  if (own) FPoints = RoutePoints();
+  else dragged = ComputePoints(*handles);
+  const TDotArray& points = own ? FPoints : dragged;
   if (points.size() < 2) return;
   if (TDgrBlockDrawer* drawer = EngineDrawer(info)) {
     DrawPolylineOnEngine(*drawer->Canvas(), *drawer, points, zoom);
