@@ -7,9 +7,11 @@
 #include "elements/StretchHandles.h"
 #include "geometry/BlockShapes.h"
 #include "platform/Canvas.h"
+#include "platform/StreamRecordCache.h"
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
 
 namespace {
 
@@ -254,26 +256,47 @@ bool TCustomDiagramBlock::PointInControl(const TPoint& pos) {
   return false;
 }
 
+namespace {
+
+// A vertex repeating the one before adds an edge of no length, which the region ignores;
+// zoomed out, most of a curved outline's vertices fall on the pixel of the one before.
+void AddVertex(TPointArray& points, const TPoint& p) {
+  if (points.empty() || !(points.back() == p)) points.push_back(p);
+}
+
+TRegion PolygonRegion(const TPointArray& points) {
+  if (points.size() < 3) return {};
+  return TRegion::FromPolygon(points, true);
+}
+
+}  // namespace
+
 TRegion TCustomDiagramBlock::OutlineRegion() const {
   TPointArray canvasPoints;
-  // A vertex repeating the one before adds an edge of no length, which the region ignores;
-  // zoomed out, most of a curved outline's vertices fall on the pixel of the one before.
-  const auto add = [&canvasPoints](const TPoint& p) {
-    if (canvasPoints.empty() || !(canvasPoints.back() == p)) canvasPoints.push_back(p);
-  };
   TCustomDiagram* diagram = Diagram();
   if (diagram && diagram->HasSurroundPointsHook()) {
     TPointArray scratch;
-    for (const TPoint& p : HitPolygon(scratch)) add(DotToPoint(ToCanvas(PointToDot(p))));
-  } else {
-    const TDotArray& outline = SurroundPoints();
-    canvasPoints.reserve(outline.size());
-    if (const std::optional<TCanvasMapping> mapping = diagram ? diagram->CanvasMapping() : std::nullopt) {
-      for (const TDot& p : outline) add(DotToPoint(mapping->Apply(p)));
-    } else {
-      for (const TDot& p : outline) add(DotToPoint(ToCanvas(p)));
-    }
+    for (const TPoint& p : HitPolygon(scratch)) AddVertex(canvasPoints, DotToPoint(ToCanvas(PointToDot(p))));
+    return PolygonRegion(canvasPoints);
   }
-  if (canvasPoints.size() < 3) return {};
-  return TRegion::FromPolygon(canvasPoints, true);
+  const TDotArray& outline = SurroundPoints();
+  const std::optional<TCanvasMapping> mapping = diagram ? diagram->CanvasMapping() : std::nullopt;
+  const auto workOut = [&] {
+    canvasPoints.clear();
+    canvasPoints.reserve(outline.size());
+    if (mapping) {
+      for (const TDot& p : outline) AddVertex(canvasPoints, DotToPoint(mapping->Apply(p)));
+    } else {
+      for (const TDot& p : outline) AddVertex(canvasPoints, DotToPoint(ToCanvas(p)));
+    }
+    return PolygonRegion(canvasPoints);
+  };
+  if (mapping && FRegionMemo && FRegionMemo->Outline == FOutlineKey && FRegionMemo->Mapping == *mapping) {
+    if (StreamRecordCheck() && workOut().ToQRegion() != FRegionMemo->Region.ToQRegion())
+      throw std::logic_error("kept outline region of " + objectName().toStdString() + " is stale");
+    return FRegionMemo->Region;
+  }
+  TRegion region = workOut();
+  if (mapping) FRegionMemo = TRegionMemo{FOutlineKey, *mapping, region};
+  return region;
 }

@@ -30,6 +30,7 @@
 #include "platform/Strings.h"
 
 #include <memory>
+#include <optional>
 
 namespace BlockEnums {
 Q_NAMESPACE
@@ -331,6 +332,14 @@ private:
   // The pixels the outline polygon can cover: left, top inclusive; right, bottom exclusive.
   mutable TRect FOutlineBox;
   mutable std::unique_ptr<TDgrGraphicsPath> FOutlinePath;
+  // The outline region in canvas pixels, kept for the outline and the canvas mapping it was
+  // made for (a whole-diagram view clips every gradient to it on every pass).
+  struct TRegionMemo {
+    TOutlineKey Outline;
+    TCanvasMapping Mapping;
+    TRegion Region;
+  };
+  mutable std::optional<TRegionMemo> FRegionMemo;
 };
 
 // The general-purpose block: publishes the block's whole property list.

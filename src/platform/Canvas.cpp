@@ -241,9 +241,12 @@ struct TPixelSink {
   bool DrawOff = false;
   std::vector<QPoint> OffPixels;
 
+  QRgb* PixelAt(int64_t x, int64_t y) const {
+    return reinterpret_cast<QRgb*>(Bits + (y + Offset.y()) * Stride) + (x + Offset.x());
+  }
   void Put(int64_t x, int64_t y, bool on) {
     if (on) {
-      reinterpret_cast<QRgb*>(Bits + (y + Offset.y()) * Stride)[x + Offset.x()] = OnColor;
+      *PixelAt(x, y) = OnColor;
     } else if (DrawOff) {
       OffPixels.emplace_back(static_cast<int>(x), static_cast<int>(y));
     }
@@ -271,7 +274,16 @@ void WriteSegmentPixels(const TPoint& a, const TPoint& b, const QRect& area, con
   TRoundedRatio x(dx, steps, first), y(dy, steps, first);
   if (inside && pattern.empty()) {
     // A solid line wholly in the area (a rectangle holds every pixel between two of its
-    // points): every pixel is on and none needs testing.
+    // points): every pixel is on and none needs testing. Along an axis or a diagonal the
+    // rounded steps are whole pixels.
+    if (dx == 0 || dy == 0 || std::llabs(dx) == std::llabs(dy)) {
+      const qsizetype stepX = dx > 0 ? 1 : dx < 0 ? -1 : 0;
+      const qsizetype stepY = dy > 0 ? 1 : dy < 0 ? -1 : 0;
+      const qsizetype step = stepY * (sink.Stride / qsizetype(sizeof(QRgb))) + stepX;
+      QRgb* pixel = sink.PixelAt(a.X, a.Y);
+      for (int64_t i = 0; i < steps; ++i, pixel += step) *pixel = sink.OnColor;
+      return;
+    }
     for (int64_t i = 0; i < steps; ++i) {
       sink.Put(a.X + x.Value(), a.Y + y.Value(), true);
       x.Advance();

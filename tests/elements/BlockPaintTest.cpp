@@ -402,6 +402,48 @@ TEST_F(RasterPaintFixture, EveryGradientIsClippedToItsOwnOutline) {
   EXPECT_FALSE(PixelIs(image, {190, 160}, clWhite)) << "the middle of the second diamond";
 }
 
+// A block keeps its outline region between passes; scrolling, zooming or reshaping paints
+// exactly what a block never painted before paints.
+TEST_F(RasterPaintFixture, KeptOutlineRegionsFollowTheViewAndTheShape) {
+  const auto style = [](TDiagramBlock* b, ElementEnums::TBlockShape shape) {
+    b->SetBoundsRect({20, 20, 120, 80});
+    b->SetShape(shape);
+    b->Gradient()->SetStartColor(clRed);
+    b->Gradient()->SetEndColor(clBlue);
+    b->Gradient()->SetVisible(true);
+  };
+  style(block, ElementEnums::bsEllipse);
+  Paint();
+  diagram->SetAutoScroll(false);
+  diagram->HorzScrollBar()->SetRange(1000);
+  diagram->VertScrollBar()->SetRange(1000);
+  const auto paintBoth = [&](const std::string& what) {
+    image.fill(Qt::white);
+    const QImage kept = Paint().copy();
+    TDiagramBlock* fresh = Create<TDiagramBlock>(&form);
+    style(fresh, block->Shape());
+    fresh->SetDiagram(diagram);
+    image.fill(Qt::white);
+    {
+      QPainter painter(&image);
+      TCanvas canvas(&painter);
+      TDiagramDrawInfo info;
+      info.Canvas = &canvas;
+      fresh->DrawControl(info);
+    }
+    EXPECT_EQ(kept, image) << what;
+    fresh->SetDiagram(nullptr);
+    delete fresh;
+  };
+  diagram->HorzScrollBar()->SetPosition(15);
+  diagram->VertScrollBar()->SetPosition(7);
+  paintBoth("scrolled");
+  diagram->SetZoom(150);
+  paintBoth("zoomed");
+  block->SetShape(ElementEnums::bsDiamond);
+  paintBoth("reshaped");
+}
+
 // Unturned gradient bands cut to an outline's rectangles leave the pixels a clip to the
 // outline leaves, within any clip the canvas had already.
 TEST(RegionFillTarget, CutsBandsAsAClipWould) {
