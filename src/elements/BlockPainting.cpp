@@ -6,9 +6,11 @@
 #include "elements/CustomDiagram.h"
 #include "geometry/BlockShapes.h"
 #include "platform/Canvas.h"
+#include "platform/StreamRecordCache.h"
 
 #include <cmath>
 #include <optional>
+#include <stdexcept>
 
 // --- Drawer set-up ----------------------------------------------------------------------
 
@@ -83,12 +85,31 @@ void TCustomDiagramBlock::DrawBlock(const TDiagramDrawInfo& info, const TDiagram
     DrawBlockPath(info, blockInfo);
     return;
   }
-  DrawShadowLayer(info, blockInfo);
+  const TLayerFacts layers = LayerFacts();
+  if (layers.Shadow) DrawShadowLayer(info, blockInfo);
   DrawFillLayer(info, blockInfo);
-  DrawGradientLayer(info, blockInfo);
+  if (layers.Gradient) DrawGradientLayer(info, blockInfo);
   DrawPatternLayer(info, blockInfo);
-  DrawPictureLayers(info);
+  if (layers.Pictures) DrawPictureLayers(info);
   DrawOutlineLayer(info, blockInfo);
+}
+
+TCustomDiagramBlock::TLayerFacts TCustomDiagramBlock::LayerFacts() const {
+  const auto workOut = [&] {
+    return TLayerFacts{FShadow->Visible(), FGradient->Visible(),
+                       !FBitmap->Empty() || !FMetafile->Empty() || !FPicture->Empty()};
+  };
+  // While a stream fills the block, its parts may change without a word.
+  const bool reading = ComponentState() & (TComponentState(csLoading) | csReading);
+  if (!reading && FLayerFacts && FLayerFacts->first == WrittenRevision()) {
+    if (StreamRecordCheck() && !(workOut() == FLayerFacts->second))
+      throw std::logic_error("kept layers of " + objectName().toStdString() + " are stale");
+    return FLayerFacts->second;
+  }
+  const TLayerFacts facts = workOut();
+  if (reading) FLayerFacts.reset();
+  else FLayerFacts.emplace(WrittenRevision(), facts);
+  return facts;
 }
 
 void TCustomDiagramBlock::DrawShape(const TDiagramDrawInfo& info, const TDiagramDrawBlockInfo& blockInfo) {

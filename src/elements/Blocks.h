@@ -31,6 +31,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace BlockEnums {
 Q_NAMESPACE
@@ -340,6 +341,16 @@ private:
     TRegion Region;
   };
   mutable std::optional<TRegionMemo> FRegionMemo;
+  // Which optional layers the block has, kept while what the block writes stays the same:
+  // asking the shadow, the gradient and the pictures is a visit to each of them.
+  struct TLayerFacts {
+    bool Shadow = false;
+    bool Gradient = false;
+    bool Pictures = false;
+    friend bool operator==(const TLayerFacts&, const TLayerFacts&) = default;
+  };
+  mutable std::optional<std::pair<quint64, TLayerFacts>> FLayerFacts;
+  TLayerFacts LayerFacts() const;
 };
 
 // The general-purpose block: publishes the block's whole property list.

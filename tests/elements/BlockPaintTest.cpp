@@ -402,6 +402,34 @@ TEST_F(RasterPaintFixture, EveryGradientIsClippedToItsOwnOutline) {
   EXPECT_FALSE(PixelIs(image, {190, 160}, clWhite)) << "the middle of the second diamond";
 }
 
+// What a block keeps about its layers follows every change of its shadow, gradient and
+// pictures from one pass to the next.
+TEST_F(RasterPaintFixture, LayersTurnedOnBetweenPassesShow) {
+  block->SetBoundsRect({20, 20, 120, 80});
+  block->SetColor(clWhite);
+  block->Pen()->SetStyle(psClear);
+  const TDot middle = diagram->ClientToCanvas(TDot{70, 50});
+  const TDot besideShadow = diagram->ClientToCanvas(TDot{122, 82});
+  EXPECT_TRUE(PixelIs(Paint(), besideShadow, clWhite)) << "no shadow yet";
+  block->Shadow()->SetColor(clBlue);
+  block->Shadow()->SetVisible(true);
+  EXPECT_TRUE(PixelIs(Paint(), besideShadow, clBlue)) << "shadow turned on";
+  block->Gradient()->SetStartColor(clRed);
+  block->Gradient()->SetEndColor(clRed);
+  block->Gradient()->SetVisible(true);
+  EXPECT_TRUE(PixelIs(Paint(), middle, clRed)) << "gradient turned on";
+  block->SetBitmapMode(bmTile);
+  FilledBitmap(block->Bitmap(), 1, 1, clTeal);
+  EXPECT_TRUE(PixelIs(Paint(), middle, clTeal)) << "a bitmap given";
+  block->Bitmap()->SetSize(0, 0);
+  block->Gradient()->SetVisible(false);
+  block->Shadow()->SetVisible(false);
+  image.fill(Qt::white);
+  const QImage& painted = Paint();
+  EXPECT_TRUE(PixelIs(painted, middle, clWhite)) << "all turned off again";
+  EXPECT_TRUE(PixelIs(painted, besideShadow, clWhite));
+}
+
 // A block keeps its outline region between passes; scrolling, zooming or reshaping paints
 // exactly what a block never painted before paints.
 TEST_F(RasterPaintFixture, KeptOutlineRegionsFollowTheViewAndTheShape) {
