@@ -13,21 +13,19 @@
 // Pen and brush of a raster canvas.
 class TPenBrushSaver {
 public:
-  explicit TPenBrushSaver(TCanvas& canvas) : FCanvas(canvas) {
-    FPen.Assign(canvas.Pen());
-    FBrush.Assign(canvas.Brush());
-  }
+  explicit TPenBrushSaver(TCanvas& canvas)
+      : FCanvas(canvas), FPen(canvas.Pen()->Settings()), FBrush(canvas.Brush()->Settings()) {}
   ~TPenBrushSaver() {
-    FCanvas.SetPen(&FPen);
-    FCanvas.SetBrush(&FBrush);
+    FCanvas.Pen()->SetSettings(FPen);
+    FCanvas.Brush()->SetSettings(FBrush);
   }
   TPenBrushSaver(const TPenBrushSaver&) = delete;
   TPenBrushSaver& operator=(const TPenBrushSaver&) = delete;
 
 private:
   TCanvas& FCanvas;
-  TPen FPen;
-  TBrush FBrush;
+  TPen::TSettings FPen;
+  TBrush::TSettings FBrush;
 };
 
 // A clip to region (within any clip the canvas already has) on a raster canvas.

@@ -26,8 +26,9 @@
 
 namespace {
 
-// Spare objects for the savers below: every text cell and marker saves the canvas tools,
-// and building three QObjects each time costs more than copying their settings.
+// Spare fonts for the saver below: every text cell and marker saves the canvas tools, and
+// building a QObject each time costs more than copying its settings. (Pens and brushes are
+// saved as values.)
 template <class T>
 class TSparePool {
 public:
@@ -60,18 +61,14 @@ TSparePool<T>& SparePool() {
 class TCanvasToolsSaver {
 public:
   explicit TCanvasToolsSaver(TCanvas& canvas)
-      : FCanvas(canvas), FPen(SparePool<TPen>().Take()), FBrush(SparePool<TBrush>().Take()),
+      : FCanvas(canvas), FPen(canvas.Pen()->Settings()), FBrush(canvas.Brush()->Settings()),
         FFont(SparePool<TFont>().Take()) {
-    FPen->Assign(canvas.Pen());
-    FBrush->Assign(canvas.Brush());
     FFont->Assign(canvas.Font());
   }
   ~TCanvasToolsSaver() {
-    FCanvas.SetPen(FPen.get());
-    FCanvas.SetBrush(FBrush.get());
+    FCanvas.Pen()->SetSettings(FPen);
+    FCanvas.Brush()->SetSettings(FBrush);
     FCanvas.SetFont(FFont.get());
-    SparePool<TPen>().Give(std::move(FPen));
-    SparePool<TBrush>().Give(std::move(FBrush));
     SparePool<TFont>().Give(std::move(FFont));
   }
   TCanvasToolsSaver(const TCanvasToolsSaver&) = delete;
@@ -79,8 +76,8 @@ public:
 
 private:
   TCanvas& FCanvas;
-  std::unique_ptr<TPen> FPen;
-  std::unique_ptr<TBrush> FBrush;
+  TPen::TSettings FPen;
+  TBrush::TSettings FBrush;
   std::unique_ptr<TFont> FFont;
 };
 

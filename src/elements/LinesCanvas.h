@@ -7,19 +7,17 @@
 
 class TCanvasToolsGuard {
 public:
-  explicit TCanvasToolsGuard(TCanvas& canvas) : FCanvas(canvas) {
-    FPen.Assign(canvas.Pen());
-    FBrush.Assign(canvas.Brush());
-  }
+  explicit TCanvasToolsGuard(TCanvas& canvas)
+      : FCanvas(canvas), FPen(canvas.Pen()->Settings()), FBrush(canvas.Brush()->Settings()) {}
   ~TCanvasToolsGuard() {
-    FCanvas.Pen()->Assign(&FPen);
-    FCanvas.Brush()->Assign(&FBrush);
+    FCanvas.Pen()->SetSettings(FPen);
+    FCanvas.Brush()->SetSettings(FBrush);
   }
   TCanvasToolsGuard(const TCanvasToolsGuard&) = delete;
   TCanvasToolsGuard& operator=(const TCanvasToolsGuard&) = delete;
 
 private:
   TCanvas& FCanvas;
-  TPen FPen;
-  TBrush FBrush;
+  TPen::TSettings FPen;
+  TBrush::TSettings FBrush;
 };

@@ -106,9 +106,15 @@ void TPen::Assign(const TPersistent* source) {
     TPersistent::Assign(source);
     return;
   }
-  auto fields = [](auto& p) { return std::tie(p.FColor, p.FMode, p.FStyle, p.FWidth); };
-  if (fields(*this) == fields(*pen)) return;
-  fields(*this) = fields(*pen);
+  SetSettings(pen->Settings());
+}
+
+void TPen::SetSettings(const TSettings& settings) {
+  if (Settings() == settings) return;
+  FColor = settings.Color;
+  FMode = settings.Mode;
+  FStyle = settings.Style;
+  FWidth = settings.Width;
   Changed();
 }
 
@@ -120,8 +126,12 @@ void TBrush::Assign(const TPersistent* source) {
     TPersistent::Assign(source);
     return;
   }
-  auto fields = [](auto& b) { return std::tie(b.FColor, b.FStyle); };
-  if (fields(*this) == fields(*brush)) return;
-  fields(*this) = fields(*brush);
+  SetSettings(brush->Settings());
+}
+
+void TBrush::SetSettings(const TSettings& settings) {
+  if (Settings() == settings) return;
+  FColor = settings.Color;
+  FStyle = settings.Style;
   Changed();
 }

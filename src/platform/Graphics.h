@@ -187,6 +187,18 @@ public:
 
   void Assign(const TPersistent* source) override;
 
+  // What Assign copies, as a value: saving and putting back a canvas's pen costs no object.
+  struct TSettings {
+    TColor Color = clBlack;
+    TPenMode Mode = pmCopy;
+    TPenStyle Style = psSolid;
+    int Width = 1;
+    friend bool operator==(const TSettings&, const TSettings&) = default;
+  };
+  TSettings Settings() const { return {FColor, FMode, FStyle, FWidth}; }
+  // The same as assigning a pen with these settings.
+  void SetSettings(const TSettings& settings);
+
 private:
   TColor FColor = clBlack;
   TPenMode FMode = pmCopy;
@@ -209,6 +221,15 @@ public:
   void SetStyle(TBrushStyle value) { SetField(FStyle, value); }
 
   void Assign(const TPersistent* source) override;
+
+  // What Assign copies, as a value (see TPen::TSettings).
+  struct TSettings {
+    TColor Color = clWhite;
+    TBrushStyle Style = bsSolid;
+    friend bool operator==(const TSettings&, const TSettings&) = default;
+  };
+  TSettings Settings() const { return {FColor, FStyle}; }
+  void SetSettings(const TSettings& settings);
 
 private:
   TColor FColor = clWhite;
