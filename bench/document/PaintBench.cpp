@@ -96,6 +96,27 @@ BENCHMARK(BM_Repaint)
     ->UseRealTime()
     ->MinTime(1.0);
 
+// The whole-diagram view repaints while the zoom steps between two neighbouring values, as
+// when a user zooms: whatever the elements keep for one view is worked out again.
+void BM_RepaintWhileZooming(benchmark::State& state) {
+  TPaintFixture& fixture = Fixture(static_cast<int>(state.range(0)));
+  fixture.Show(true, state.range(1) != 0);
+  const int fit = fixture.diagram->Zoom();
+  int step = 0;
+  for (auto _ : state) {
+    fixture.diagram->SetZoom(fit + (step ^= 1));
+    fixture.Repaint();
+  }
+  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.SetLabel(state.range(1) ? "path engine" : "gdi");
+}
+BENCHMARK(BM_RepaintWhileZooming)
+    ->ArgNames({"elements", "engine"})
+    ->ArgsProduct({{10000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(1.0);
+
 // One block moves and the view repaints: the index catches up with one element.
 void BM_MoveOneBlockAndRepaint(benchmark::State& state) {
   TPaintFixture& fixture = Fixture(static_cast<int>(state.range(0)));
