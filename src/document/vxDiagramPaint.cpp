@@ -25,7 +25,6 @@ TSquare Normalized(const TSquare& r) {
   return {std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right), std::max(r.Top, r.Bottom)};
 }
 
-// Collapse markers are drawn only at link points that are nodes (lines draw none).
 // Clears the painting flag and restores the screen style whatever happens in a pass.
 struct TPassGuard {
   TPassGuard(bool& painting, TPaintStyle& style) : Painting(painting), Style(style) {}

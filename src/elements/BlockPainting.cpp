@@ -99,8 +99,7 @@ TCustomDiagramBlock::TLayerFacts TCustomDiagramBlock::LayerFacts() const {
     return TLayerFacts{FShadow->Visible(), FGradient->Visible(),
                        !FBitmap->Empty() || !FMetafile->Empty() || !FPicture->Empty()};
   };
-  // While a stream fills the block, its parts may change without a word.
-  const bool reading = ComponentState() & (TComponentState(csLoading) | csReading);
+  const bool reading = IsBeingRead();
   if (!reading && FLayerFacts && FLayerFacts->first == WrittenRevision()) {
     if (StreamRecordCheck() && !(workOut() == FLayerFacts->second))
       throw std::logic_error("kept layers of " + objectName().toStdString() + " are stale");

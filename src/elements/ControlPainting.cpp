@@ -517,9 +517,6 @@ bool DrawsCellsWithEngine(const TDiagramControl& control, const TDiagramDrawInfo
   return info.DgrDrawer && control.EffectiveGraphicLib() != dglGDI;
 }
 
-// Whether drawing the cell puts anything on the canvas. Without a frame, a cell whose text
-// is zoomed to nothing draws nothing; placing it is most of a cell's cost when the whole
-// diagram is in view.
 // The text scale of the pass and the resolution its fonts are measured in: the raster
 // canvas's own, or each cell font's on an engine (0 here).
 struct TCellTextScale {
@@ -536,6 +533,9 @@ TCellTextScale CellTextScale(const TCustomDiagram& diagram, const TDiagramDrawIn
   return result;
 }
 
+// Whether drawing the cell puts anything on the canvas. Without a frame, a cell whose text
+// is zoomed to nothing draws nothing; placing it is most of a cell's cost when the whole
+// diagram is in view.
 bool CellShows(const TTextCell& cell, const TCellTextScale& text) {
   if (!cell.CellFrame()->Visible()) {
     const int pixelsPerInch = text.CanvasPixelsPerInch ? text.CanvasPixelsPerInch : cell.Font()->PixelsPerInch();
@@ -568,7 +568,7 @@ bool TDiagramControl::CellsShowAnything(const TDiagramDrawInfo& info) {
     }
     return false;
   };
-  if (FCellsShowMemo && FCellsShowMemo->Revision == FWrittenRevision && FCellsShowMemo->Scale == text.Scale &&
+  if (!IsBeingRead() && FCellsShowMemo && FCellsShowMemo->Revision == FWrittenRevision && FCellsShowMemo->Scale == text.Scale &&
       FCellsShowMemo->PixelsPerInch == text.CanvasPixelsPerInch && FCellsShowMemo->OnEngine == onEngine &&
       FCellsShowMemo->Editing == editing) {
     if (StreamRecordCheck() && workOut() != FCellsShowMemo->Shows)
@@ -682,9 +682,7 @@ std::shared_ptr<const std::vector<TDiagramControl::TLinkPointMarker>> TDiagramCo
     }
     return markers;
   };
-  // While a stream fills the element, its parts may change without a word.
-  const bool reading = ComponentState() & (TComponentState(csLoading) | csReading);
-  const bool keepable = mapping && !reading;
+  const bool keepable = mapping && !IsBeingRead();
   if (keepable && FMarkersMemo && FMarkersMemo->Revision == FWrittenRevision && FMarkersMemo->Anchoring == anchoring &&
       FMarkersMemo->Mapping == *mapping && FMarkersMemo->AutomaticNodes == automaticNodes) {
     if (StreamRecordCheck() && workOut() != *FMarkersMemo->Markers)

@@ -194,6 +194,9 @@ public:
   // painting works out from that state stays valid while the count holds; in the stream
   // record checking mode a reused result is compared with a fresh one.
   quint64 WrittenRevision() const { return FWrittenRevision; }
+  // Whether a stream is filling the element. Its parts then change one by one without the
+  // notifications above, so nothing is kept from them meanwhile.
+  bool IsBeingRead() const { return ComponentState() & (TComponentState(csLoading) | csReading); }
   void DefineProperties(TFiler& filer) override;
   void Loaded() override;
   bool HasParent() const override { return true; }

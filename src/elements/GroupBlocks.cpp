@@ -181,7 +181,7 @@ void TBaseGroupBlock::CollectLeafMembers(std::vector<TDiagramControl*>& into) {
 void TBaseGroupBlock::RemoveMember(TDiagramControl* member) { FMembers->Remove(member); }
 
 void TBaseGroupBlock::MemberGeometryChanged(TDiagramControl*) {
-  if (MovingMembers() || IsDestroying() || (ComponentState() & (TComponentState(csLoading) | csReading))) return;
+  if (MovingMembers() || IsDestroying() || IsBeingRead()) return;
   RecalculateRect();
 }
 

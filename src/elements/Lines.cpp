@@ -244,7 +244,7 @@ void TCustomDiagramLine::HandlesChanged() {
   if (IsDestroying() || FExchangingHandles) return;
   // While the stream fills the handles and cells one by one, nothing derived is rebuilt:
   // Loaded does it once from the complete state.
-  if (ComponentState() & (TComponentState(csLoading) | csReading)) return;
+  if (IsBeingRead()) return;
   UpdateLine();
   NotifyAnchoreds(acPosition);
   if (TDiagramControl* group = GroupBlock()) group->MemberGeometryChanged(this);
@@ -352,8 +352,7 @@ bool TCustomDiagramLine::PointInControl(const TPoint& pos) {
 
 const TDotArray& TCustomDiagramLine::RoutePoints() const {
   const TStretchHandles& handles = *Handles();
-  // While a stream fills the handles one by one they may change without a word.
-  const bool reading = ComponentState() & (TComponentState(csLoading) | csReading);
+  const bool reading = IsBeingRead();
   if (!reading && FRouteMemo && FRouteMemo->first == WrittenRevision()) {
     if (StreamRecordCheck() && ComputePoints(handles) != FRouteMemo->second)
       throw std::logic_error("kept route of " + objectName().toStdString() + " is stale");
