@@ -7,11 +7,9 @@
 #include "elements/StretchHandles.h"
 #include "geometry/BlockShapes.h"
 #include "platform/Canvas.h"
-#include "platform/StreamRecordCache.h"
 
 #include <algorithm>
 #include <array>
-#include <stdexcept>
 
 namespace {
 
@@ -292,8 +290,7 @@ TRegion TCustomDiagramBlock::OutlineRegion() const {
     return PolygonRegion(canvasPoints);
   };
   if (mapping && FRegionMemo && FRegionMemo->Outline == FOutlineKey && FRegionMemo->Mapping == *mapping) {
-    if (StreamRecordCheck() && workOut().ToQRegion() != FRegionMemo->Region.ToQRegion())
-      throw std::logic_error("kept outline region of " + objectName().toStdString() + " is stale");
+    CheckKeptResult(FRegionMemo->Region.ToQRegion(), [&] { return workOut().ToQRegion(); }, "outline region");
     return FRegionMemo->Region;
   }
   TRegion region = workOut();

@@ -6,11 +6,9 @@
 #include "elements/CustomDiagram.h"
 #include "geometry/BlockShapes.h"
 #include "platform/Canvas.h"
-#include "platform/StreamRecordCache.h"
 
 #include <cmath>
 #include <optional>
-#include <stdexcept>
 
 // --- Drawer set-up ----------------------------------------------------------------------
 
@@ -101,8 +99,7 @@ TCustomDiagramBlock::TLayerFacts TCustomDiagramBlock::LayerFacts() const {
   };
   const bool reading = IsBeingRead();
   if (!reading && FLayerFacts && FLayerFacts->first == WrittenRevision()) {
-    if (StreamRecordCheck() && !(workOut() == FLayerFacts->second))
-      throw std::logic_error("kept layers of " + objectName().toStdString() + " are stale");
+    CheckKeptResult(FLayerFacts->second, workOut, "layers");
     return FLayerFacts->second;
   }
   const TLayerFacts facts = workOut();

@@ -14,14 +14,12 @@
 #include "geometry/BlockDrawer.h"
 #include "platform/Canvas.h"
 #include "platform/Graphics.h"
-#include "platform/StreamRecordCache.h"
 
 #include <QCoreApplication>
 #include <QPainter>
 #include <algorithm>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -571,8 +569,7 @@ bool TDiagramControl::CellsShowAnything(const TDiagramDrawInfo& info) {
   if (!IsBeingRead() && FCellsShowMemo && FCellsShowMemo->Revision == FWrittenRevision && FCellsShowMemo->Scale == text.Scale &&
       FCellsShowMemo->PixelsPerInch == text.CanvasPixelsPerInch && FCellsShowMemo->OnEngine == onEngine &&
       FCellsShowMemo->Editing == editing) {
-    if (StreamRecordCheck() && workOut() != FCellsShowMemo->Shows)
-      throw std::logic_error("kept cell visibility of " + objectName().toStdString() + " is stale");
+    CheckKeptResult(FCellsShowMemo->Shows, workOut, "cell visibility");
     return FCellsShowMemo->Shows;
   }
   const bool shows = workOut();
@@ -685,8 +682,7 @@ std::shared_ptr<const std::vector<TDiagramControl::TLinkPointMarker>> TDiagramCo
   const bool keepable = mapping && !IsBeingRead();
   if (keepable && FMarkersMemo && FMarkersMemo->Revision == FWrittenRevision && FMarkersMemo->Anchoring == anchoring &&
       FMarkersMemo->Mapping == *mapping && FMarkersMemo->AutomaticNodes == automaticNodes) {
-    if (StreamRecordCheck() && workOut() != *FMarkersMemo->Markers)
-      throw std::logic_error("kept link point markers of " + objectName().toStdString() + " are stale");
+    CheckKeptResult(*FMarkersMemo->Markers, workOut, "link point markers");
     return FMarkersMemo->Markers;
   }
   auto markers = std::make_shared<const std::vector<TLinkPointMarker>>(workOut());

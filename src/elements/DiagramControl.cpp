@@ -9,6 +9,8 @@
 #include "platform/Graphics.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
 namespace {
 // The anchored notification must be undone on every exit path.
@@ -182,6 +184,10 @@ THandlesAppearance* TDiagramControl::HandlesAppearance() const {
 }
 
 // --- Kept stream record -------------------------------------------------------------------
+
+void TDiagramControl::ThrowStaleKeptResult(const char* what) const {
+  throw std::logic_error("kept " + std::string(what) + " of " + objectName().toStdString() + " is stale");
+}
 
 QByteArrayView TDiagramControl::KeptStreamRecord(const void* key) const {
   if (FStreamRecord.isEmpty() || key != FStreamRecordKey || !FDiagram) return {};

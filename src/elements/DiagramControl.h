@@ -197,6 +197,13 @@ public:
   // Whether a stream is filling the element. Its parts then change one by one without the
   // notifications above, so nothing is kept from them meanwhile.
   bool IsBeingRead() const { return ComponentState() & (TComponentState(csLoading) | csReading); }
+  // In the stream record checking mode a result kept from the element's state must equal a
+  // fresh one; otherwise std::logic_error names the element and what it kept.
+  template <class T, class Fresh>
+  void CheckKeptResult(const T& kept, Fresh&& fresh, const char* what) const {
+    if (StreamRecordCheck() && !(fresh() == kept)) ThrowStaleKeptResult(what);
+  }
+  [[noreturn]] void ThrowStaleKeptResult(const char* what) const;
   void DefineProperties(TFiler& filer) override;
   void Loaded() override;
   bool HasParent() const override { return true; }

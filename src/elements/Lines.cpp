@@ -5,10 +5,8 @@
 #include "elements/SideLineRouter.h"
 #include "geometry/DiagramUtils.h"
 #include "platform/Filer.h"
-#include "platform/StreamRecordCache.h"
 
 #include <limits>
-#include <stdexcept>
 
 namespace {
 
@@ -354,8 +352,7 @@ const TDotArray& TCustomDiagramLine::RoutePoints() const {
   const TStretchHandles& handles = *Handles();
   const bool reading = IsBeingRead();
   if (!reading && FRouteMemo && FRouteMemo->first == WrittenRevision()) {
-    if (StreamRecordCheck() && ComputePoints(handles) != FRouteMemo->second)
-      throw std::logic_error("kept route of " + objectName().toStdString() + " is stale");
+    CheckKeptResult(FRouteMemo->second, [&] { return ComputePoints(handles); }, "route");
     return FRouteMemo->second;
   }
   constexpr quint64 NeverValid = std::numeric_limits<quint64>::max();
