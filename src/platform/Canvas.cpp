@@ -2,6 +2,7 @@
 #include "platform/ColorMaps.h"
 #include "platform/Exceptions.h"
 #include "platform/Pictures.h"
+#include "platform/ShapeStamps.h"
 
 #include <QFontMetrics>
 #include <QPaintDevice>
@@ -321,6 +322,18 @@ void WriteFigurePixels(std::span<const TPoint> points, bool closed, const std::v
   sink.FlushOff();
 }
 
+// The pixels a polygon's vertices span: right and bottom one past the furthest vertex.
+TRect PointBounds(const TPointArray& points) {
+  TRect bounds{points.front().X, points.front().Y, points.front().X + 1, points.front().Y + 1};
+  for (const TPoint& p : points) {
+    bounds.Left = std::min(bounds.Left, p.X);
+    bounds.Top = std::min(bounds.Top, p.Y);
+    bounds.Right = std::max(bounds.Right, p.X + 1);
+    bounds.Bottom = std::max(bounds.Bottom, p.Y + 1);
+  }
+  return bounds;
+}
+
 QPolygonF ToPolygonF(const TPointArray& points, double offset) {
   QPolygonF polygon;
   polygon.reserve(static_cast<qsizetype>(points.size()));
@@ -493,6 +506,10 @@ void TCanvas::SetBkColor(TColor color) {
 void TCanvas::RequirePen() {
   if (FAppliedPen == FPen->Revision()) return;
   FAppliedPen = FPen->Revision();
+  // Elements hand the canvas their pens one after the other, mostly the same few.
+  const TPen::TSettings settings = FPen->Settings();
+  if (FAppliedPenSettings == settings) return;
+  FAppliedPenSettings = settings;
   const QColor color = ColorToQColor(FPen->Color());
   FPenPattern = ThinPenPattern(FPen->Style());
   if (FPen->Style() == psClear || FPen->Mode() == pmNop) {
@@ -517,6 +534,9 @@ void TCanvas::RequirePen() {
 void TCanvas::RequireBrush() {
   if (FAppliedBrush == FBrush->Revision()) return;
   FAppliedBrush = FBrush->Revision();
+  const TBrush::TSettings settings = FBrush->Settings();
+  if (FAppliedBrushSettings == settings) return;
+  FAppliedBrushSettings = settings;
   FQBrush = QBrush(ColorToQColor(FBrush->Color()), QtBrushStyle(FBrush->Style()));
 }
 
@@ -559,13 +579,16 @@ void TCanvas::PlotPixels(const QPolygon& on, const QPolygon& off) {
   }
 }
 
-// Thin lines on a 32-bit image that the raster engine paints through an integer
-// translation, copied in an opaque colour at full opacity with no smoothing and a clip of
-// a few rectangles at most: the same pixels as drawPoints, written into the scanlines.
-bool TCanvas::WritePixelFigures(std::span<const TPoint> points, size_t figureSize, bool closed) {
-  QPaintDevice* device = FPainter->device();
-  if (!device || device->devType() != QInternal::Image || !FPainter->paintEngine() ||
-      FPainter->paintEngine()->type() != QPaintEngine::Raster)
+namespace {
+
+// Opens sink on the painter's image when pixels can be written into it as the painter
+// itself would draw them in an opaque colour: a detached 32-bit image painted by the raster
+// engine through an integer translation, at full opacity, in copy mode, with no smoothing and
+// a clip of a few rectangles at most. The areas are in canvas coordinates.
+bool OpenPixelSink(QPainter& painter, TPenMode mode, TPixelSink& sink) {
+  QPaintDevice* device = painter.device();
+  if (!device || device->devType() != QInternal::Image || !painter.paintEngine() ||
+      painter.paintEngine()->type() != QPaintEngine::Raster)
     return false;
   auto* image = static_cast<QImage*>(device);
   const QImage::Format format = image->format();
@@ -573,37 +596,98 @@ bool TCanvas::WritePixelFigures(std::span<const TPoint> points, size_t figureSiz
       format != QImage::Format_ARGB32_Premultiplied)
     return false;
   // A shared image would be copied by bits() while the painter keeps drawing on the original.
-  if (!image->isDetached() || FPen->Mode() != pmCopy || FPainter->opacity() != 1.0 ||
-      FPainter->testRenderHint(QPainter::Antialiasing))
+  if (!image->isDetached() || mode != pmCopy || painter.opacity() != 1.0 ||
+      painter.testRenderHint(QPainter::Antialiasing))
     return false;
-  RequirePen();  // the pen's colour as the painter would draw it
-  if (FQPen.style() == Qt::NoPen) return true;
-  const QRgb on = FQPen.color().rgba();
-  const bool drawOff = FBkMode == TBkMode::Opaque && !FPenPattern.empty();
-  const QRgb off = drawOff ? ColorToQColor(FBkColor).rgba() : 0;
-  if (qAlpha(on) != 255 || (drawOff && qAlpha(off) != 255)) return false;
-  const QTransform t = FPainter->deviceTransform();
+  const QTransform t = painter.deviceTransform();
+  if (t.type() > QTransform::TxTranslate || t.dx() != std::round(t.dx()) || t.dy() != std::round(t.dy()))
+    return false;
   const QPoint offset(static_cast<int>(t.dx()), static_cast<int>(t.dy()));
-  TPixelSink sink;
   sink.Offset = offset;
-  // In canvas coordinates: the transform is the integer translation checked by UsesPixelLines.
-  if (FPainter->hasClipping()) {
-    const QRegion area = FPainter->clipRegion().translated(offset).intersected(image->rect());
+  sink.Areas.clear();
+  if (painter.hasClipping()) {
+    const QRegion area = painter.clipRegion().translated(offset).intersected(image->rect());
     constexpr int MaxClipRects = 16;
     if (area.rectCount() > MaxClipRects) return false;
     for (const QRect& r : area) sink.Areas.push_back(r.translated(-offset));
   } else {
     sink.Areas.push_back(image->rect().translated(-offset));
   }
-  if (sink.Areas.empty()) return true;
   sink.Bits = image->bits();
   sink.Stride = image->bytesPerLine();
+  return true;
+}
+
+}  // namespace
+
+// Thin lines on a 32-bit image: the same pixels as drawPoints, written into the scanlines.
+bool TCanvas::WritePixelFigures(std::span<const TPoint> points, size_t figureSize, bool closed) {
+  TPixelSink sink;
+  if (!OpenPixelSink(*FPainter, FPen->Mode(), sink)) return false;
+  RequirePen();  // the pen's colour as the painter would draw it
+  if (FQPen.style() == Qt::NoPen) return true;
+  const QRgb on = FQPen.color().rgba();
+  const bool drawOff = FBkMode == TBkMode::Opaque && !FPenPattern.empty();
+  const QRgb off = drawOff ? ColorToQColor(FBkColor).rgba() : 0;
+  if (qAlpha(on) != 255 || (drawOff && qAlpha(off) != 255)) return false;
+  if (sink.Areas.empty()) return true;
   sink.OnColor = on;
   sink.OffColor = off;
   sink.DrawOff = drawOff;
   for (size_t start = 0; start < points.size(); start += std::max<size_t>(figureSize, 1)) {
     const std::span<const TPoint> figure = points.subspan(start, std::min(figureSize, points.size() - start));
     WriteFigurePixels(figure, closed, FPenPattern, sink);
+  }
+  return true;
+}
+
+// A rectangle in a solid brush, written into the image.
+bool TCanvas::WriteSolidRect(const TRect& r) {
+  if (FQBrush.style() != Qt::SolidPattern) return false;
+  const QRgb color = FQBrush.color().rgba();
+  if (qAlpha(color) != 255) return false;
+  TPixelSink sink;
+  if (!OpenPixelSink(*FPainter, FPen->Mode(), sink)) return false;
+  const QRect rect(r.Left, r.Top, r.Width(), r.Height());
+  for (const QRect& area : sink.Areas) {
+    const QRect part = area.intersected(rect);
+    for (int y = part.top(); y <= part.bottom(); ++y) std::fill(sink.PixelAt(part.left(), y), sink.PixelAt(part.right(), y) + 1, color);
+  }
+  return true;
+}
+
+// Small shapes in a solid pen or brush: their stamp's pixels copied into the image. The
+// shape keeps its margin from the device's edges, where the painter would cut its lines.
+bool TCanvas::StampShape(const TStampKey& key, const TRect& bounds, bool outline,
+                         const std::function<QPainterPath()>& path) {
+  if (outline ? FQPen.style() != Qt::SolidLine || !ThinPen() : FQBrush.style() != Qt::SolidPattern) return false;
+  const QRgb color = (outline ? FQPen.color() : FQBrush.color()).rgba();
+  if (qAlpha(color) != 255) return false;
+  TPixelSink sink;
+  if (!OpenPixelSink(*FPainter, FPen->Mode(), sink)) return false;
+  const QRect clear = PixelBounds().adjusted(TShapeStamps::Margin, TShapeStamps::Margin, -TShapeStamps::Margin,
+                                             -TShapeStamps::Margin);
+  if (!clear.contains(QRect(bounds.Left, bounds.Top, bounds.Width(), bounds.Height()))) return false;
+  const auto paint = [&](QPainter& painter) {
+    if (outline) {
+      QPen white(FQPen);
+      white.setColor(Qt::white);
+      painter.strokePath(path(), white);
+    } else {
+      painter.fillPath(path(), QBrush(Qt::white));
+    }
+  };
+  const std::vector<TPixelRun>* runs = TShapeStamps::ForThread().Find(key, bounds, paint);
+  if (!runs) return false;
+  for (const QRect& area : sink.Areas) {
+    for (const TPixelRun& run : *runs) {
+      const int y = bounds.Top + run.Y;
+      if (y < area.top() || y > area.bottom()) continue;
+      const int left = std::max(bounds.Left + run.Left, area.left());
+      const int right = std::min(bounds.Left + run.Left + run.Count - 1, area.right());
+      if (left > right) continue;
+      std::fill(sink.PixelAt(left, y), sink.PixelAt(right, y) + 1, color);
+    }
   }
   return true;
 }
@@ -697,11 +781,20 @@ void TCanvas::Polygon(const TPointArray& points) {
   RequireShapeState();
   if (points.empty()) return;
   if (FQBrush.style() != Qt::NoBrush) {
-    QPainterPath fill;
-    fill.setFillRule(Qt::OddEvenFill);
-    fill.addPolygon(ToPolygonF(points, 0.0));
-    fill.closeSubpath();
-    FillPath(fill);
+    const auto fill = [&points] {
+      QPainterPath path;
+      path.setFillRule(Qt::OddEvenFill);
+      path.addPolygon(ToPolygonF(points, 0.0));
+      path.closeSubpath();
+      return path;
+    };
+    const TRect bounds = PointBounds(points);
+    TStampKey key{TStampShape::PolygonFill, bounds.Width(), bounds.Height(), {}, {}};
+    if (bounds.Width() <= TShapeStamps::MaxSide && bounds.Height() <= TShapeStamps::MaxSide) {
+      key.Points.reserve(points.size());
+      for (const TPoint& p : points) key.Points.push_back({p.X - bounds.Left, p.Y - bounds.Top});
+    }
+    if (!StampShape(key, bounds, false, fill)) FillPath(fill());
   }
   if (FQPen.style() == Qt::NoPen) return;
   if (UsesPixelLines()) {
@@ -732,7 +825,7 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   RequireShapeState();
   const TRect r = Normalized(x1, y1, x2, y2);
   if (r.Width() == 0 || r.Height() == 0) return;
-  if (FQBrush.style() != Qt::NoBrush) {
+  if (FQBrush.style() != Qt::NoBrush && !WriteSolidRect(r)) {
     // The same pixels as filling the rectangle's path, without building one.
     TCompositionScope mode(FPainter, PenModeComposition(FPen->Mode()));
     FPainter->fillRect(FullRectF(r), FQBrush);
@@ -758,14 +851,21 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   const TRect r = Normalized(x1, y1, x2, y2);
   if (r.Width() == 0 || r.Height() == 0) return;
   if (FQBrush.style() != Qt::NoBrush) {
-    QPainterPath fill;
-    fill.addEllipse(FullRectF(r));
-    FillPath(fill);
+    const auto fill = [&] {
+      QPainterPath path;
+      path.addEllipse(FullRectF(r));
+      return path;
+    };
+    if (!StampShape({TStampShape::EllipseFill, r.Width(), r.Height(), {}, {}}, r, false, fill)) FillPath(fill());
   }
   if (FQPen.style() == Qt::NoPen) return;
-  QPainterPath outline;
-  outline.addEllipse(OutlineRect(r));
-  StrokePath(outline, true);
+  const auto outline = [&] {
+    QPainterPath path;
+    path.addEllipse(OutlineRect(r));
+    return path;
+  };
+  if (!StampShape({TStampShape::EllipseOutline, r.Width(), r.Height(), {}, {}}, r, true, outline))
+    StrokePath(outline(), true);
 }
 
 void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
@@ -775,15 +875,24 @@ void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
   if (r.Width() == 0 || r.Height() == 0) return;
   const double rx = std::min(std::abs(x3) / 2.0, r.Width() / 2.0);
   const double ry = std::min(std::abs(y3) / 2.0, r.Height() / 2.0);
+  // Twice the radii, whole numbers: with the size they fix the shape.
+  const TPoint corner{static_cast<int>(2 * rx), static_cast<int>(2 * ry)};
   if (FQBrush.style() != Qt::NoBrush) {
-    QPainterPath fill;
-    fill.addRoundedRect(FullRectF(r), rx, ry);
-    FillPath(fill);
+    const auto fill = [&] {
+      QPainterPath path;
+      path.addRoundedRect(FullRectF(r), rx, ry);
+      return path;
+    };
+    if (!StampShape({TStampShape::RoundRectFill, r.Width(), r.Height(), corner, {}}, r, false, fill)) FillPath(fill());
   }
   if (FQPen.style() == Qt::NoPen) return;
-  QPainterPath outline;
-  outline.addRoundedRect(OutlineRect(r), rx, ry);
-  StrokePath(outline, true);
+  const auto outline = [&] {
+    QPainterPath path;
+    path.addRoundedRect(OutlineRect(r), rx, ry);
+    return path;
+  };
+  if (!StampShape({TStampShape::RoundRectOutline, r.Width(), r.Height(), corner, {}}, r, true, outline))
+    StrokePath(outline(), true);
 }
 
 void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {

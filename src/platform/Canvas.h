@@ -37,6 +37,7 @@
 #include <QPen>
 #include <QRegion>
 #include <QTransform>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -97,6 +98,8 @@ private:
   explicit TRegion(QRegion region) : FRegion(std::move(region)) {}
   QRegion FRegion;
 };
+
+struct TStampKey;
 
 class TCanvas : public TPersistent, public IRasterTarget {
   Q_OBJECT
@@ -250,6 +253,12 @@ private:
   bool WritePixelFigure(const TPointArray& points, bool closed) {
     return WritePixelFigures(points, points.size(), closed);
   }
+  // Fills (or with outline, outlines) a small shape by copying its stamp; false when it must
+  // be painted as usual. path gives the shape as the usual route paints it; bounds are the
+  // pixels it may touch.
+  bool StampShape(const TStampKey& key, const TRect& bounds, bool outline, const std::function<QPainterPath()>& path);
+  // Fills r in a solid brush straight into the image; false when the painter must do it.
+  bool WriteSolidRect(const TRect& r);
   void PlotPixels(const QPolygon& on, const QPolygon& off);
   void StrokePath(const QPainterPath& path, bool closed);
   void FillPath(const QPainterPath& path);
@@ -281,6 +290,8 @@ private:
   std::vector<int> FPenPattern;
   uint64_t FAppliedPen = UINT64_MAX;
   uint64_t FAppliedBrush = UINT64_MAX;
+  std::optional<TPen::TSettings> FAppliedPenSettings;
+  std::optional<TBrush::TSettings> FAppliedBrushSettings;
   uint64_t FAppliedFont = UINT64_MAX;
   uint64_t FChangeCount = 0;
 };

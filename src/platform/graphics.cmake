@@ -4,6 +4,6 @@ list(APPEND PLATFORM_SOURCES
   Graphics.h Graphics.cpp)
 list(APPEND PLATFORM_SOURCES Strings.h Strings.cpp)
 list(APPEND PLATFORM_SOURCES
-  Canvas.h Canvas.cpp
+  Canvas.h Canvas.cpp ShapeStamps.h ShapeStamps.cpp
   BmpCodec.h BmpCodec.cpp
   Pictures.h Pictures.cpp)

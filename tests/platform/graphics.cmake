@@ -1,3 +1,3 @@
 list(APPEND PLATFORM_TEST_SOURCES
   ColorMapsTest.cpp GraphicsTest.cpp StringsTest.cpp GraphicsFakeFiler.h
-  CanvasTest.cpp CanvasPixelLinesTest.cpp PicturesTest.cpp)
+  CanvasTest.cpp CanvasPixelLinesTest.cpp ShapeStampsTest.cpp PicturesTest.cpp)
