@@ -396,6 +396,7 @@ public:
                         const TDiagramDrawBlockInfo& blockInfo) override;
   bool HasSurroundPointsHook() const override { return static_cast<bool>(OnGetSurroundPts); }
   void DoGetSurroundPts(TDiagramControl* block, TPointArray& points) override;
+  bool HasLinkPointHandler() const override { return static_cast<bool>(OnDrawLinkPoint); }
   bool DrawLinkPointByHandler(TCanvas* canvas, TLinkPoint* linkPoint, const TPoint& pos) override {
     bool drawingDone = false;
     if (OnDrawLinkPoint) OnDrawLinkPoint(this, canvas, linkPoint, pos, drawingDone);

@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -421,16 +422,17 @@ void DrawCollapseMarker(TCanvas& canvas, int x, int y, bool collapsed) {
   if (collapsed) Line(canvas, x, y - 2, x, y + 3);
 }
 
+// The two lines of a cross marker, as pairs of ends.
+std::array<TPoint, 4> CrossMarkerEnds(int x, int y) {
+  return {TPoint{x - 2, y - 2}, TPoint{x + 3, y + 3}, TPoint{x + 2, y - 2}, TPoint{x - 3, y + 3}};
+}
+
 void DrawStyleMarker(TCanvas& canvas, TLinkPointStyle style, int x, int y) {
   switch (style) {
     case ptEllipse: canvas.Ellipse(x - 2, y - 2, x + 3, y + 3); break;
     case ptRectangle: canvas.Rectangle(x - 2, y - 2, x + 3, y + 3); break;
     case ptDiamond: canvas.Polygon({{x, y - 3}, {x + 3, y}, {x, y + 3}, {x - 3, y}}); break;
-    case ptCross: {
-      const TPoint ends[] = {{x - 2, y - 2}, {x + 3, y + 3}, {x + 2, y - 2}, {x - 3, y + 3}};
-      canvas.LineSegments(ends);
-      break;
-    }
+    case ptCross: canvas.LineSegments(CrossMarkerEnds(x, y)); break;
     case ptNone:
     case ptImplicit: break;
   }
@@ -654,6 +656,10 @@ void TDiagramControl::DrawLinkPoints(const TDiagramDrawInfo& info, TDgrPaintEngi
     rasterTools.emplace(*info.Canvas);
   }
   const std::shared_ptr<const std::vector<TLinkPointMarker>> markers = LinkPointMarkers();
+  if (!drawer && LinkPointStyle() == ptCross && !FDiagram->HasLinkPointHandler()) {
+    DrawCrossMarkers(*info.Canvas, *markers, collapseMarkersOnly);
+    return;
+  }
   for (const TLinkPointMarker& marker : *markers) {
     if (collapseMarkersOnly && !marker.Node) continue;
     if (FDiagram->DrawLinkPointByHandler(info.Canvas, marker.Point, marker.At)) continue;
@@ -661,6 +667,31 @@ void TDiagramControl::DrawLinkPoints(const TDiagramDrawInfo& info, TDgrPaintEngi
     if (drawer) DrawMarker(*drawer->Canvas(), *this, marker.Node, marker.Collapsed, marker.At);
     else DrawMarker(*info.Canvas, *this, marker.Node, marker.Collapsed, marker.At);
   }
+}
+
+// Cross markers are separate lines: those with no other marker between them go out as one
+// set of lines, in the owner's link point pen and brush.
+void TDiagramControl::DrawCrossMarkers(TCanvas& canvas, const std::vector<TLinkPointMarker>& markers,
+                                       bool collapseMarkersOnly) const {
+  TPointArray ends;
+  const auto drawCrosses = [&] {
+    if (ends.empty()) return;
+    canvas.SetPen(LinkPointPen());
+    canvas.SetBrush(LinkPointBrush());
+    canvas.LineSegments(ends);
+    ends.clear();
+  };
+  for (const TLinkPointMarker& marker : markers) {
+    if ((collapseMarkersOnly && !marker.Node) || !marker.Visible) continue;
+    if (marker.Node) {
+      drawCrosses();
+      DrawCollapseMarker(canvas, marker.At.X, marker.At.Y, marker.Collapsed);
+      continue;
+    }
+    const std::array<TPoint, 4> cross = CrossMarkerEnds(marker.At.X, marker.At.Y);
+    ends.insert(ends.end(), cross.begin(), cross.end());
+  }
+  drawCrosses();
 }
 
 // Each marker's place, node state and visibility. The link points are objects of their own,

@@ -72,6 +72,8 @@ public:
   // Offers a link point marker at pos (canvas pixels) to the diagram's handler; true when
   // the handler drew it.
   virtual bool DrawLinkPointByHandler(TCanvas* canvas, TLinkPoint* linkPoint, const TPoint& pos) = 0;
+  // Whether DrawLinkPointByHandler may draw anything at all.
+  virtual bool HasLinkPointHandler() const { return true; }
   // The diagram's last word on anchoring link to anchor.
   virtual bool AcceptAnchor(TLinkPoint* link, TLinkPoint* anchor) = 0;
   // The cell edited in place changed its font or alignment: the editor follows.

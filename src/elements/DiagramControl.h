@@ -371,4 +371,5 @@ private:
   };
   std::optional<TMarkersMemo> FMarkersMemo;
   std::shared_ptr<const std::vector<TLinkPointMarker>> LinkPointMarkers();
+  void DrawCrossMarkers(TCanvas& canvas, const std::vector<TLinkPointMarker>& markers, bool collapseMarkersOnly) const;
 };

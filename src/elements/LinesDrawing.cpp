@@ -197,7 +197,16 @@ void TCustomDiagramLine::DrawPolyline(TCanvas& canvas, const TDotArray& points) 
   const bool hops = IsSideLine() && Diagram() && Diagram()->ShowCrossIndicators();
   const std::vector<TSegment> earlier = hops ? EarlierSideLineSegments(*Diagram(), this) : std::vector<TSegment>{};
   TPoint start = Rounded(ToCanvas(points[0]));
-  canvas.MoveTo(start.X, start.Y);
+  // Each step is a separate line from the pen's place, as MoveTo and LineTo would draw it;
+  // the canvas takes them all in one call.
+  TPointArray ends;
+  ends.reserve(2 * points.size());
+  TPoint pen = start;
+  const auto lineTo = [&](const TPoint& to) {
+    ends.push_back(pen);
+    ends.push_back(to);
+    pen = to;
+  };
   for (size_t i = 1; i < points.size(); ++i) {
     const TPoint end = Rounded(ToCanvas(points[i]));
     if (!earlier.empty()) {
@@ -220,11 +229,13 @@ void TCustomDiagramLine::DrawPolyline(TCanvas& canvas, const TDotArray& points) 
         }
       }
       helper.SortByDistance(start);
-      for (const TPoint& hop : helper.Points()) canvas.LineTo(hop.X, hop.Y);
+      for (const TPoint& hop : helper.Points()) lineTo(hop);
     }
-    canvas.LineTo(end.X, end.Y);
+    lineTo(end);
     start = end;
   }
+  if (ends.empty()) canvas.MoveTo(start.X, start.Y);
+  else canvas.LineSegments(ends);
 }
 
 void TCustomDiagramLine::DrawArrows(TCanvas& canvas, const TDotArray& points, double zoom) {

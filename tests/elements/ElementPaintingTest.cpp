@@ -205,6 +205,29 @@ TEST_F(Painting, TheDiagramsHandlerMayDrawTheMarker) {
   EXPECT_EQ(offeredAt, (TPoint{kX, kY}));
 }
 
+// Without a handler, cross markers go out together; a handler that draws nothing makes
+// them go one by one. Overlapping crosses in the element's own pen, hidden points and a node
+// between them look the same either way.
+TEST_F(Painting, CrossMarkersLookTheSameDrawnTogether) {
+  block->LinkPointPen()->SetColor(clRed);
+  for (const TDot at : {TDot{kX, kY}, TDot{kX + 2, kY + 1}, TDot{kX - 9, kY + 6}, TDot{kX + 8, kY - 8}})
+    block->LinkPoints()->Add(at.X, at.Y, aoNone);
+  block->LinkPoints()->Point(2)->SetVisible(false);
+  auto* line = Create<TTestLine>(&form);
+  line->SetDiagram(diagram);
+  line->LinkPoints()->Point(0)->SetAnchorLink(block->LinkPoints()->Point(1));
+  diagram->SetAutomaticNodes(true);
+  const QImage together = Markers();
+  int offered = 0;
+  diagram->OnDrawLinkPoint = [&](TvxDiagram*, TCanvas*, TLinkPoint*, TPoint, bool&) { ++offered; };
+  const QImage oneByOne = Markers();
+  EXPECT_EQ(offered, 4);
+  EXPECT_EQ(together, oneByOne);
+  // The node's box covers the first cross: it is drawn after it.
+  ExpectSamples(together, {{8, -8, clRed}, {10, -6, clRed}, {-9, 6, clWhite}, {0, 0, clWhite}},
+                "crosses in the element's pen, the node over the first");
+}
+
 TEST_F(Painting, InvisiblePointsAndLinesDrawNoMarkers) {
   TLinkPoint* point = block->LinkPoints()->Add(kX, kY, aoNone);
   point->SetVisible(false);
