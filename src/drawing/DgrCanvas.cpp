@@ -73,6 +73,17 @@ void TDgrCanvas::DrawLine(double x1, double y1, double x2, double y2) {
   Changed();
 }
 
+void TDgrCanvas::DrawLines(std::span<const TDot> ends) {
+  if (ends.size() < 2) return;
+  Changing();
+  DoDrawLines(ends);
+  Changed();
+}
+
+void TDgrCanvas::DoDrawLines(std::span<const TDot> ends) {
+  for (size_t i = 0; i + 1 < ends.size(); i += 2) DoDrawLine(ends[i].X, ends[i].Y, ends[i + 1].X, ends[i + 1].Y);
+}
+
 void TDgrCanvas::Rectangle(double x1, double y1, double x2, double y2) {
   Changing();
   DoRectangle(x1, y1, x2 - x1, y2 - y1);

@@ -14,6 +14,7 @@
 
 #include <QString>
 #include <memory>
+#include <span>
 
 class QPainter;
 class TCanvas;
@@ -53,6 +54,8 @@ public:
 
   // --- Drawing (fill first, then outline over it) ---
   void DrawLine(double x1, double y1, double x2, double y2);
+  // Separate lines, given as pairs of ends: the same as DrawLine for each pair.
+  void DrawLines(std::span<const TDot> ends);
   void Rectangle(double x1, double y1, double x2, double y2);
   void Ellipse(double x1, double y1, double x2, double y2);
   void Polygon(const TDotArray& points);
@@ -107,6 +110,8 @@ protected:
   virtual void Changing() {}
   virtual void DoEllipse(double x, double y, double width, double height);
   virtual void DoDrawLine(double x1, double y1, double x2, double y2);
+  // Pairs of ends; the default draws each line with DoDrawLine.
+  virtual void DoDrawLines(std::span<const TDot> ends);
   virtual void DoDrawPath(const TDgrGraphicsPath& path) = 0;
   virtual void DoRectangle(double x, double y, double width, double height);
   virtual void DoFillPath(const TDgrGraphicsPath& path) = 0;

@@ -2,6 +2,7 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 TGPGraphics::TGPGraphics(QPainter* painter) : FPainter(painter), FBase(painter->worldTransform()) {
@@ -258,6 +259,39 @@ void TGPGraphics::StrokeLine(const QLineF& line, const QPen& pen) {
   const QPen previous = FPainter->pen();
   FPainter->setPen(ThinnerThanAPixel(pen, *FPainter) ? OnePixelWide(pen) : pen);
   FPainter->drawLine(line);
+  FPainter->setPen(previous);
+}
+
+namespace {
+
+// Whether the painter draws lines in pen through its one-pixel stroker, which takes each line
+// on its own however many one call hands it: a pen at most a device pixel wide under no more
+// than a uniform scale. Wider pens would join the lines of one call into one outline.
+bool StrokesLinesSeparately(const QPen& pen, const QPainter& painter) {
+  if (pen.isCosmetic()) return pen.widthF() <= 1;
+  const QTransform t = painter.deviceTransform();
+  double scale = 1;
+  if (t.type() == QTransform::TxScale && std::abs(t.m11()) == std::abs(t.m22())) scale = std::abs(t.m11());
+  else if (t.type() > QTransform::TxTranslate) return false;
+  return pen.widthF() * scale <= 1;
+}
+
+}  // namespace
+
+void TGPGraphics::StrokeLines(std::span<const QLineF> lines, const QPen& pen) {
+  if (Invisible(pen) || lines.empty()) return;
+  const auto oneByOne = [&] {
+    for (const QLineF& line : lines) StrokeLine(line, pen);
+  };
+  // A line of no length is drawn through the stroker (see StrokeLine).
+  if (lines.size() == 1 || std::any_of(lines.begin(), lines.end(), [](const QLineF& l) { return l.p1() == l.p2(); }))
+    return oneByOne();
+  TScope scope(*this, TScope::skLight);
+  const QPen used = ThinnerThanAPixel(pen, *FPainter) ? OnePixelWide(pen) : pen;
+  if (!StrokesLinesSeparately(used, *FPainter)) return oneByOne();
+  const QPen previous = FPainter->pen();
+  FPainter->setPen(used);
+  FPainter->drawLines(lines.data(), static_cast<int>(lines.size()));
   FPainter->setPen(previous);
 }
 

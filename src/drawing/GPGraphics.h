@@ -20,6 +20,7 @@
 #include <QPen>
 #include <QRegion>
 #include <QTransform>
+#include <span>
 #include <vector>
 
 class QPainter;
@@ -80,6 +81,8 @@ public:
   void StrokePath(const QPainterPath& path, const QPen& pen);
   // The same pixels as stroking the two-point path, without building one.
   void StrokeLine(const QLineF& line, const QPen& pen);
+  // Separate lines, the same as a StrokeLine call for each.
+  void StrokeLines(std::span<const QLineF> lines, const QPen& pen);
   void DrawImage(const QRectF& target, const QImage& image, double opacity);
   // Runs paint with the painter set up for this context (transform, clip, quality).
   template <class F>

@@ -4,6 +4,7 @@
 #include "platform/Canvas.h"
 
 #include <QPainter>
+#include <QVarLengthArray>
 #include <cmath>
 
 namespace {
@@ -103,6 +104,15 @@ void TGPCanvas::DoDrawLine(double x1, double y1, double x2, double y2) {
   TGPGraphics* graphics = GPGraphics();
   if (!graphics) return;
   graphics->StrokeLine(QLineF(x1, y1, x2, y2), FPen->GPPen());
+}
+
+void TGPCanvas::DoDrawLines(std::span<const TDot> ends) {
+  TGPGraphics* graphics = GPGraphics();
+  if (!graphics) return;
+  QVarLengthArray<QLineF, 16> lines;
+  for (size_t i = 0; i + 1 < ends.size(); i += 2)
+    lines.append(QLineF(ends[i].X, ends[i].Y, ends[i + 1].X, ends[i + 1].Y));
+  graphics->StrokeLines(lines, FPen->GPPen());
 }
 
 // --- Images -------------------------------------------------------------------------------

@@ -240,6 +240,7 @@ public:
 protected:
   void DoEllipse(double x, double y, double width, double height) override;
   void DoDrawLine(double x1, double y1, double x2, double y2) override;
+  void DoDrawLines(std::span<const TDot> ends) override;
   void DoDrawPath(const TDgrGraphicsPath& path) override;
   void DoRectangle(double x, double y, double width, double height) override;
   void DoFillPath(const TDgrGraphicsPath& path) override;

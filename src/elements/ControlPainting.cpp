@@ -21,6 +21,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace {
@@ -423,7 +424,7 @@ void DrawCollapseMarker(TCanvas& canvas, int x, int y, bool collapsed) {
 }
 
 // The two lines of a cross marker, as pairs of ends.
-std::array<TPoint, 4> CrossMarkerEnds(int x, int y) {
+std::array<TPoint, 4> CrossMarkerEnds(const TCanvas&, int x, int y) {
   return {TPoint{x - 2, y - 2}, TPoint{x + 3, y + 3}, TPoint{x + 2, y - 2}, TPoint{x - 3, y + 3}};
 }
 
@@ -432,7 +433,7 @@ void DrawStyleMarker(TCanvas& canvas, TLinkPointStyle style, int x, int y) {
     case ptEllipse: canvas.Ellipse(x - 2, y - 2, x + 3, y + 3); break;
     case ptRectangle: canvas.Rectangle(x - 2, y - 2, x + 3, y + 3); break;
     case ptDiamond: canvas.Polygon({{x, y - 3}, {x + 3, y}, {x, y + 3}, {x - 3, y}}); break;
-    case ptCross: canvas.LineSegments(CrossMarkerEnds(x, y)); break;
+    case ptCross: canvas.LineSegments(CrossMarkerEnds(canvas, x, y)); break;
     case ptNone:
     case ptImplicit: break;
   }
@@ -450,18 +451,57 @@ void DrawCollapseMarker(TDgrCanvas& canvas, double x, double y, bool collapsed) 
   if (collapsed) canvas.DrawLine(x, y - 2, x, y + 2);
 }
 
+std::array<TDot, 4> CrossMarkerEnds(const TDgrCanvas&, double x, double y) {
+  return {TDot{x - 2, y - 2}, TDot{x + 2, y + 2}, TDot{x + 2, y - 2}, TDot{x - 2, y + 2}};
+}
+
 void DrawStyleMarker(TDgrCanvas& canvas, TLinkPointStyle style, double x, double y) {
   switch (style) {
     case ptEllipse: canvas.Ellipse(x - 2, y - 2, x + 2, y + 2); break;
     case ptRectangle: canvas.Rectangle(x - 2, y - 2, x + 2, y + 2); break;
     case ptDiamond: canvas.Polygon({{x, y - 3}, {x + 3, y}, {x, y + 3}, {x - 3, y}}); break;
-    case ptCross:
-      canvas.DrawLine(x - 2, y - 2, x + 2, y + 2);
-      canvas.DrawLine(x + 2, y - 2, x - 2, y + 2);
-      break;
+    case ptCross: canvas.DrawLines(CrossMarkerEnds(canvas, x, y)); break;
     case ptNone:
     case ptImplicit: break;
   }
+}
+
+void UseMarkerTools(TCanvas& canvas, const TDiagramControl& owner) {
+  canvas.SetPen(owner.LinkPointPen());
+  canvas.SetBrush(owner.LinkPointBrush());
+}
+
+void UseMarkerTools(TDgrCanvas& canvas, const TDiagramControl& owner) {
+  UseEnginePen(canvas, owner.LinkPointPen(), 0);
+  UseEngineBrush(canvas, owner.LinkPointBrush(), 0);
+}
+
+void DrawSegments(TCanvas& canvas, std::span<const TPoint> ends) { canvas.LineSegments(ends); }
+void DrawSegments(TDgrCanvas& canvas, std::span<const TDot> ends) { canvas.DrawLines(ends); }
+
+// Cross markers are separate lines: those with no other marker between them go out as one
+// set of lines, in the owner's link point pen and brush. markers are the owner's
+// TLinkPointMarker list.
+template <class Canvas, class Markers>
+void DrawCrossMarkers(Canvas& canvas, const TDiagramControl& owner, const Markers& markers, bool collapseMarkersOnly) {
+  std::vector<typename decltype(CrossMarkerEnds(canvas, 0, 0))::value_type> ends;
+  const auto drawCrosses = [&] {
+    if (ends.empty()) return;
+    UseMarkerTools(canvas, owner);
+    DrawSegments(canvas, ends);
+    ends.clear();
+  };
+  for (const auto& marker : markers) {
+    if ((collapseMarkersOnly && !marker.Node) || !marker.Visible) continue;
+    if (marker.Node) {
+      drawCrosses();
+      DrawCollapseMarker(canvas, marker.At.X, marker.At.Y, marker.Collapsed);
+      continue;
+    }
+    const auto cross = CrossMarkerEnds(canvas, marker.At.X, marker.At.Y);
+    ends.insert(ends.end(), cross.begin(), cross.end());
+  }
+  drawCrosses();
 }
 
 // A link point's marker: the collapse marker of a node, else the owner's marker style in
@@ -471,8 +511,7 @@ void DrawMarker(TCanvas& canvas, const TDiagramControl& owner, bool node, bool c
     DrawCollapseMarker(canvas, at.X, at.Y, collapsed);
     return;
   }
-  canvas.SetPen(owner.LinkPointPen());
-  canvas.SetBrush(owner.LinkPointBrush());
+  UseMarkerTools(canvas, owner);
   DrawStyleMarker(canvas, owner.LinkPointStyle(), at.X, at.Y);
 }
 
@@ -481,8 +520,7 @@ void DrawMarker(TDgrCanvas& canvas, const TDiagramControl& owner, bool node, boo
     DrawCollapseMarker(canvas, at.X, at.Y, collapsed);
     return;
   }
-  UseEnginePen(canvas, owner.LinkPointPen(), 0);
-  UseEngineBrush(canvas, owner.LinkPointBrush(), 0);
+  UseMarkerTools(canvas, owner);
   DrawStyleMarker(canvas, owner.LinkPointStyle(), at.X, at.Y);
 }
 
@@ -656,8 +694,9 @@ void TDiagramControl::DrawLinkPoints(const TDiagramDrawInfo& info, TDgrPaintEngi
     rasterTools.emplace(*info.Canvas);
   }
   const std::shared_ptr<const std::vector<TLinkPointMarker>> markers = LinkPointMarkers();
-  if (!drawer && LinkPointStyle() == ptCross && !FDiagram->HasLinkPointHandler()) {
-    DrawCrossMarkers(*info.Canvas, *markers, collapseMarkersOnly);
+  if (LinkPointStyle() == ptCross && !FDiagram->HasLinkPointHandler()) {
+    if (drawer) DrawCrossMarkers(*drawer->Canvas(), *this, *markers, collapseMarkersOnly);
+    else DrawCrossMarkers(*info.Canvas, *this, *markers, collapseMarkersOnly);
     return;
   }
   for (const TLinkPointMarker& marker : *markers) {
@@ -667,31 +706,6 @@ void TDiagramControl::DrawLinkPoints(const TDiagramDrawInfo& info, TDgrPaintEngi
     if (drawer) DrawMarker(*drawer->Canvas(), *this, marker.Node, marker.Collapsed, marker.At);
     else DrawMarker(*info.Canvas, *this, marker.Node, marker.Collapsed, marker.At);
   }
-}
-
-// Cross markers are separate lines: those with no other marker between them go out as one
-// set of lines, in the owner's link point pen and brush.
-void TDiagramControl::DrawCrossMarkers(TCanvas& canvas, const std::vector<TLinkPointMarker>& markers,
-                                       bool collapseMarkersOnly) const {
-  TPointArray ends;
-  const auto drawCrosses = [&] {
-    if (ends.empty()) return;
-    canvas.SetPen(LinkPointPen());
-    canvas.SetBrush(LinkPointBrush());
-    canvas.LineSegments(ends);
-    ends.clear();
-  };
-  for (const TLinkPointMarker& marker : markers) {
-    if ((collapseMarkersOnly && !marker.Node) || !marker.Visible) continue;
-    if (marker.Node) {
-      drawCrosses();
-      DrawCollapseMarker(canvas, marker.At.X, marker.At.Y, marker.Collapsed);
-      continue;
-    }
-    const std::array<TPoint, 4> cross = CrossMarkerEnds(marker.At.X, marker.At.Y);
-    ends.insert(ends.end(), cross.begin(), cross.end());
-  }
-  drawCrosses();
 }
 
 // Each marker's place, node state and visibility. The link points are objects of their own,

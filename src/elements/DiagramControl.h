@@ -371,5 +371,4 @@ private:
   };
   std::optional<TMarkersMemo> FMarkersMemo;
   std::shared_ptr<const std::vector<TLinkPointMarker>> LinkPointMarkers();
-  void DrawCrossMarkers(TCanvas& canvas, const std::vector<TLinkPointMarker>& markers, bool collapseMarkersOnly) const;
 };

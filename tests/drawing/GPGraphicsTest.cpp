@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <span>
+
 namespace {
 
 QImage Blank() {
@@ -16,24 +18,40 @@ QImage Blank() {
   return image;
 }
 
+// Also drawn together: separate lines in one call give the pixels of one call each.
 TEST(GPGraphics, LinesGiveThePixelsOfTheirStrokedPaths) {
-  const auto pen = [](double width, Qt::PenStyle style = Qt::SolidLine, int alpha = 255) {
-    QPen p(QColor(20, 40, 200, alpha), width, style);
+  const auto pen = [](double width, Qt::PenStyle style = Qt::SolidLine, int alpha = 255,
+                      Qt::PenCapStyle cap = Qt::SquareCap) {
+    QPen p(QColor(20, 40, 200, alpha), width, style, cap);
     return p;
   };
-  const QPen pens[] = {pen(0), pen(0.3), pen(1), pen(3), pen(1, Qt::DashLine), pen(2.5, Qt::SolidLine, 128)};
-  const QLineF lines[] = {{10.3, 10.7, 90.2, 60.1}, {50, 5, 50, 100}, {5, 40, 110, 40.5},
-                          {30.5, 30.5, 33.5, 34.5}, {70, 70, 70, 70}, {100, 10, 20, 110}};
+  // Round caps make the painter outline all lines of one call together.
+  const QPen pens[] = {pen(0),
+                       pen(0.3),
+                       pen(1),
+                       pen(3),
+                       pen(1, Qt::DashLine),
+                       pen(2.5, Qt::SolidLine, 128),
+                       pen(3, Qt::DashLine, 128, Qt::RoundCap),
+                       pen(0.5, Qt::SolidLine, 128, Qt::RoundCap)};
+  // The first five cross, touch and repeat; the sixth has no length.
+  const QLineF lines[] = {{10.3, 10.7, 90.2, 60.1}, {50, 5, 50, 100}, {5, 40, 110, 40.5}, {30.5, 30.5, 33.5, 34.5},
+                          {10.3, 10.7, 90.2, 60.1}, {70, 70, 70, 70},  {100, 10, 20, 110}};
   for (const bool smoothing : {false, true})
     for (const double zoom : {1.0, 0.3, 2.5})
       for (size_t p = 0; p < std::size(pens); ++p) {
-        QImage byLine = Blank(), byPath = Blank();
-        for (QImage* image : {&byLine, &byPath}) {
+        QImage byLine = Blank(), byPath = Blank(), together = Blank();
+        for (QImage* image : {&byLine, &byPath, &together}) {
           QPainter painter(image);
           TGPGraphics graphics(&painter);
           graphics.SetSmoothing(smoothing);
           graphics.ScaleTransform(zoom, zoom, TGPGraphics::moAppend);
           graphics.RotateTransform(zoom == 2.5 ? 20 : 0, TGPGraphics::moPrepend);
+          if (image == &together) {
+            graphics.StrokeLines(std::span(lines, 5), pens[p]);
+            graphics.StrokeLines(std::span(lines + 5, 2), pens[p]);
+            continue;
+          }
           for (const QLineF& line : lines) {
             if (image == &byLine) {
               graphics.StrokeLine(line, pens[p]);
@@ -45,6 +63,7 @@ TEST(GPGraphics, LinesGiveThePixelsOfTheirStrokedPaths) {
           }
         }
         EXPECT_EQ(byLine, byPath) << "smoothing " << smoothing << ", zoom " << zoom << ", pen " << p;
+        EXPECT_EQ(together, byLine) << "smoothing " << smoothing << ", zoom " << zoom << ", pen " << p;
       }
 }
 

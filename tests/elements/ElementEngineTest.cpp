@@ -101,6 +101,38 @@ TEST_F(EnginePainting, CrossMarkersAreBlueAndCollapseMarkersGrey) {
   EXPECT_FALSE(AnyPixel(result, QRect(99, 37, 3, 1), Inked)) << "no plus while expanded";
 }
 
+// Without a handler, cross markers go out together; a handler that draws nothing makes
+// them go one by one. Overlapping crosses, a hidden point and a node between them look the
+// same either way.
+TEST_F(EnginePainting, CrossMarkersLookTheSameDrawnTogether) {
+  Finish();  // each drawing below has an image of its own
+  block->LinkPointPen()->SetColor(clRed);
+  for (const TDot at : {TDot{40, 40}, TDot{42, 41}, TDot{31, 46}, TDot{48, 32}, TDot{60, 60}})
+    block->LinkPoints()->Add(at.X, at.Y, aoNone);
+  block->LinkPoints()->Point(2)->SetVisible(false);
+  auto* line = Create<TTestLine>(&form);
+  line->SetDiagram(diagram);
+  line->LinkPoints()->Point(0)->SetAnchorLink(block->LinkPoints()->Point(1));
+  diagram->SetAutomaticNodes(true);
+  const auto render = [&] {
+    QImage result(80, 80, QImage::Format_ARGB32_Premultiplied);
+    result.fill(Qt::white);
+    QPainter resultPainter(&result);
+    std::unique_ptr<TDgrPaintEngine> resultEngine = CreatePaintEngine(dglGDIPlus, &resultPainter, TRect{0, 0, 80, 80});
+    block->DrawLinkPoints({}, resultEngine.get(), false);
+    return result;
+  };
+  const QImage together = render();
+  int offered = 0;
+  diagram->OnDrawLinkPoint = [&](TvxDiagram*, TCanvas*, TLinkPoint*, TPoint, bool&) { ++offered; };
+  const QImage oneByOne = render();
+  EXPECT_EQ(offered, 5);
+  EXPECT_EQ(together, oneByOne);
+  EXPECT_TRUE(AnyPixel(together, QRect(59, 59, 3, 3), [](const QColor& c) { return c.red() > 200 && c.green() < 100; }))
+      << "a cross in the element's pen";
+  EXPECT_FALSE(AnyPixel(together, QRect(29, 44, 5, 5), Inked)) << "the hidden point";
+}
+
 TEST_F(EnginePainting, GripsKeepTheirPixelSizeUnderZoom) {
   Zoom(200);
   TStretchHandle* handle = block->Handles()->Add(20, 20, crSizeNWSE, 1, hsSize);
