@@ -585,6 +585,15 @@ namespace {
 // itself would draw them in an opaque colour: a detached 32-bit image painted by the raster
 // engine through an integer translation, at full opacity, in copy mode, with no smoothing and
 // a clip of a few rectangles at most. The areas are in canvas coordinates.
+constexpr int MaxClipRects = 16;
+
+// Whether a canvas clip (its own and the painter's at binding) has too many rectangles for
+// writing pixels directly: known without asking the painter for its clip region, which
+// costs more than a small shape.
+bool ClipTooComplexForPixels(const std::optional<TRegion>& own, const std::optional<QRegion>& base) {
+  return (own && own->ToQRegion().rectCount() > MaxClipRects) || (base && base->rectCount() > MaxClipRects);
+}
+
 bool OpenPixelSink(QPainter& painter, TPenMode mode, TPixelSink& sink) {
   QPaintDevice* device = painter.device();
   if (!device || device->devType() != QInternal::Image || !painter.paintEngine() ||
@@ -607,7 +616,6 @@ bool OpenPixelSink(QPainter& painter, TPenMode mode, TPixelSink& sink) {
   sink.Areas.clear();
   if (painter.hasClipping()) {
     const QRegion area = painter.clipRegion().translated(offset).intersected(image->rect());
-    constexpr int MaxClipRects = 16;
     if (area.rectCount() > MaxClipRects) return false;
     for (const QRect& r : area) sink.Areas.push_back(r.translated(-offset));
   } else {
@@ -641,9 +649,12 @@ bool TCanvas::WritePixelFigures(std::span<const TPoint> points, size_t figureSiz
   return true;
 }
 
-// A rectangle in a solid brush, written into the image.
+// A small rectangle in a solid brush, written into the image. Larger ones the painter fills
+// as fast, without the set-up.
 bool TCanvas::WriteSolidRect(const TRect& r) {
-  if (FQBrush.style() != Qt::SolidPattern) return false;
+  if (FQBrush.style() != Qt::SolidPattern || r.Width() > TShapeStamps::MaxSide || r.Height() > TShapeStamps::MaxSide ||
+      ClipTooComplexForPixels(FClip, FBaseClip))
+    return false;
   const QRgb color = FQBrush.color().rgba();
   if (qAlpha(color) != 255) return false;
   TPixelSink sink;
@@ -661,6 +672,8 @@ bool TCanvas::WriteSolidRect(const TRect& r) {
 bool TCanvas::StampShape(const TStampKey& key, const TRect& bounds, bool outline,
                          const std::function<QPainterPath()>& path) {
   if (outline ? FQPen.style() != Qt::SolidLine || !ThinPen() : FQBrush.style() != Qt::SolidPattern) return false;
+  if (bounds.Width() > TShapeStamps::MaxSide || bounds.Height() > TShapeStamps::MaxSide || ClipTooComplexForPixels(FClip, FBaseClip))
+    return false;
   const QRgb color = (outline ? FQPen.color() : FQBrush.color()).rgba();
   if (qAlpha(color) != 255) return false;
   TPixelSink sink;
