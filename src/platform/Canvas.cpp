@@ -662,7 +662,8 @@ bool TCanvas::WriteSolidRect(const TRect& r) {
   const QRect rect(r.Left, r.Top, r.Width(), r.Height());
   for (const QRect& area : sink.Areas) {
     const QRect part = area.intersected(rect);
-    for (int y = part.top(); y <= part.bottom(); ++y) std::fill(sink.PixelAt(part.left(), y), sink.PixelAt(part.right(), y) + 1, color);
+    for (int y = part.top(); y <= part.bottom(); ++y)
+      std::fill(sink.PixelAt(part.left(), y), sink.PixelAt(part.right(), y) + 1, color);
   }
   return true;
 }
@@ -672,7 +673,8 @@ bool TCanvas::WriteSolidRect(const TRect& r) {
 bool TCanvas::StampShape(const TStampKey& key, const TRect& bounds, bool outline,
                          const std::function<QPainterPath()>& path) {
   if (outline ? FQPen.style() != Qt::SolidLine || !ThinPen() : FQBrush.style() != Qt::SolidPattern) return false;
-  if (bounds.Width() > TShapeStamps::MaxSide || bounds.Height() > TShapeStamps::MaxSide || ClipTooComplexForPixels(FClip, FBaseClip))
+  if (bounds.Width() > TShapeStamps::MaxSide || bounds.Height() > TShapeStamps::MaxSide ||
+      ClipTooComplexForPixels(FClip, FBaseClip))
     return false;
   const QRgb color = (outline ? FQPen.color() : FQBrush.color()).rgba();
   if (qAlpha(color) != 255) return false;

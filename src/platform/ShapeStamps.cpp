@@ -10,7 +10,9 @@ bool TStampKey::operator==(const TStampKey& other) const {
 
 size_t TStampKeyHash::operator()(const TStampKey& key) const {
   size_t hash = static_cast<size_t>(key.Shape);
-  const auto mix = [&hash](int value) { hash = (hash ^ static_cast<size_t>(static_cast<unsigned>(value))) * 1099511628211u; };
+  const auto mix = [&hash](int value) {
+    hash = (hash ^ static_cast<size_t>(static_cast<unsigned>(value))) * 1099511628211u;
+  };
   mix(key.Width);
   mix(key.Height);
   mix(key.Corner.X);

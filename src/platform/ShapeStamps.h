@@ -56,8 +56,8 @@ public:
   // Keys kept before the cache starts afresh.
   static constexpr size_t MaxKeys = 8192;
 
-  // Paints the shape with opaque white on the painter it is given; bounds are where it lies
-  // in its own coordinates.
+  // Paints the shape in opaque white on the painter it is given, in the coordinates its
+  // bounds are given in.
   using TPaint = std::function<void(QPainter&)>;
 
   // The runs of key's shape relative to the top-left of bounds, or nullptr when the shape

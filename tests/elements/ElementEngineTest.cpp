@@ -106,13 +106,7 @@ TEST_F(EnginePainting, CrossMarkersAreBlueAndCollapseMarkersGrey) {
 // same either way.
 TEST_F(EnginePainting, CrossMarkersLookTheSameDrawnTogether) {
   Finish();  // each drawing below has an image of its own
-  block->LinkPointPen()->SetColor(clRed);
-  for (const TDot at : {TDot{40, 40}, TDot{42, 41}, TDot{31, 46}, TDot{48, 32}, TDot{60, 60}})
-    block->LinkPoints()->Add(at.X, at.Y, aoNone);
-  block->LinkPoints()->Point(2)->SetVisible(false);
-  auto* line = Create<TTestLine>(&form);
-  line->SetDiagram(diagram);
-  line->LinkPoints()->Point(0)->SetAnchorLink(block->LinkPoints()->Point(1));
+  AddMarkersAroundANode(block, &form, {TDot{40, 40}, TDot{42, 41}, TDot{31, 46}, TDot{48, 32}, TDot{60, 60}});
   diagram->SetAutomaticNodes(true);
   const auto render = [&] {
     QImage result(80, 80, QImage::Format_ARGB32_Premultiplied);

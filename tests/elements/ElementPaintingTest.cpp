@@ -209,13 +209,7 @@ TEST_F(Painting, TheDiagramsHandlerMayDrawTheMarker) {
 // them go one by one. Overlapping crosses in the element's own pen, hidden points and a node
 // between them look the same either way.
 TEST_F(Painting, CrossMarkersLookTheSameDrawnTogether) {
-  block->LinkPointPen()->SetColor(clRed);
-  for (const TDot at : {TDot{kX, kY}, TDot{kX + 2, kY + 1}, TDot{kX - 9, kY + 6}, TDot{kX + 8, kY - 8}})
-    block->LinkPoints()->Add(at.X, at.Y, aoNone);
-  block->LinkPoints()->Point(2)->SetVisible(false);
-  auto* line = Create<TTestLine>(&form);
-  line->SetDiagram(diagram);
-  line->LinkPoints()->Point(0)->SetAnchorLink(block->LinkPoints()->Point(1));
+  AddMarkersAroundANode(block, &form, {TDot{kX, kY}, TDot{kX + 2, kY + 1}, TDot{kX - 9, kY + 6}, TDot{kX + 8, kY - 8}});
   diagram->SetAutomaticNodes(true);
   const QImage together = Markers();
   int offered = 0;

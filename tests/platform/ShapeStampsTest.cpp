@@ -84,7 +84,8 @@ TShape RandomShape(TRandomShapes& random) {
   shape.CornerX = random.Between(-10, 30);
   shape.CornerY = random.Between(-10, 30);
   const int corners = random.Between(3, 7);
-  for (int i = 0; i < corners; ++i) shape.Points.push_back({random.Between(0, shape.Width), random.Between(0, shape.Height)});
+  for (int i = 0; i < corners; ++i)
+    shape.Points.push_back({random.Between(0, shape.Width), random.Between(0, shape.Height)});
   return shape;
 }
 

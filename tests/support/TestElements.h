@@ -7,6 +7,7 @@
 #include "elements/LinkPoints.h"
 
 #include <QObject>
+#include <initializer_list>
 
 class TTestElement : public TDiagramControl {
   Q_OBJECT
@@ -66,3 +67,15 @@ public:
     TTestElement::DiagramChanged(oldDiagram, newDiagram);
   }
 };
+
+// Link points of block at points, marked by red crosses: the third hidden, the second
+// anchoring a new line (owned by owner), which makes it a node where the diagram makes nodes
+// automatically.
+inline void AddMarkersAroundANode(TTestBlock* block, QObject* owner, std::initializer_list<TDot> points) {
+  block->LinkPointPen()->SetColor(clRed);
+  for (const TDot& at : points) block->LinkPoints()->Add(at.X, at.Y, aoNone);
+  block->LinkPoints()->Point(2)->SetVisible(false);
+  auto* line = Create<TTestLine>(owner);
+  line->SetDiagram(block->Diagram());
+  line->LinkPoints()->Point(0)->SetAnchorLink(block->LinkPoints()->Point(1));
+}
