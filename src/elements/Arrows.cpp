@@ -1,7 +1,7 @@
 #include "elements/Arrows.h"
+#include "elements/BlockPaintGuards.h"
 #include "elements/CustomDiagram.h"
 #include "elements/Lines.h"
-#include "elements/LinesCanvas.h"
 #include "drawing/Gradient.h"
 #include "geometry/DiagramUtils.h"
 
@@ -109,7 +109,7 @@ void TLineArrow::Draw(TCanvas& canvas, const TDot& tip, const TDot& base, double
   const TArrowFigure figure = ArrowFigure(FShape, tip, base, size.X, size.Y);
   if (figure.Kind == TArrowFigure::afNone || figure.Points.empty()) return;
 
-  TCanvasToolsGuard guard(canvas);
+  TPenBrushSaver saver(canvas);
   canvas.SetBrush(FBrush.get());
   const TPointArray points = Rounded(figure.Points);
   switch (figure.Kind) {

@@ -1,6 +1,6 @@
 #pragma once
-// Scope guards used by the block painting code: each puts back what it changed when the
-// scope ends, also when an exception passes.
+// Scope guards used by the block and line painting code: each puts back what it changed
+// when the scope ends, also when an exception passes.
 
 #include "platform/Canvas.h"
 #include "platform/Graphics.h"
@@ -10,7 +10,8 @@
 #include <algorithm>
 #include <optional>
 
-// Pen and brush of a raster canvas.
+// Pen and brush of a raster canvas (the canvas's own state saver keeps clip and transform,
+// not the tools).
 class TPenBrushSaver {
 public:
   explicit TPenBrushSaver(TCanvas& canvas)

@@ -506,16 +506,8 @@ void DrawCrossMarkers(Canvas& canvas, const TDiagramControl& owner, const Marker
 
 // A link point's marker: the collapse marker of a node, else the owner's marker style in
 // the owner's link point pen and brush.
-void DrawMarker(TCanvas& canvas, const TDiagramControl& owner, bool node, bool collapsed, const TPoint& at) {
-  if (node) {
-    DrawCollapseMarker(canvas, at.X, at.Y, collapsed);
-    return;
-  }
-  UseMarkerTools(canvas, owner);
-  DrawStyleMarker(canvas, owner.LinkPointStyle(), at.X, at.Y);
-}
-
-void DrawMarker(TDgrCanvas& canvas, const TDiagramControl& owner, bool node, bool collapsed, const TPoint& at) {
+template <class Canvas>
+void DrawMarker(Canvas& canvas, const TDiagramControl& owner, bool node, bool collapsed, const TPoint& at) {
   if (node) {
     DrawCollapseMarker(canvas, at.X, at.Y, collapsed);
     return;

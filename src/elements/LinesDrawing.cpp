@@ -1,6 +1,6 @@
+#include "elements/BlockPaintGuards.h"
 #include "elements/CustomDiagram.h"
 #include "elements/Lines.h"
-#include "elements/LinesCanvas.h"
 #include "drawing/Gradient.h"
 #include "geometry/DiagramUtils.h"
 
@@ -114,7 +114,7 @@ void TCustomDiagramLine::DrawControl(const TDiagramDrawInfo& info) {
     canvas.Brush()->SetBrushMode(bmClear);
     DrawLine(info, Handles(), true);
   } else if (info.Canvas) {
-    TCanvasToolsGuard guard(*info.Canvas);
+    TPenBrushSaver saver(*info.Canvas);
     info.Canvas->SetPen(pen);
     info.Canvas->Brush()->SetStyle(bsClear);
     DrawLine(info, Handles(), true);
@@ -124,7 +124,7 @@ void TCustomDiagramLine::DrawControl(const TDiagramDrawInfo& info) {
 
 void TCustomDiagramLine::DrawCursor(TCanvas* canvas, TStretchHandles* handles) {
   if (!canvas || !handles) return;
-  TCanvasToolsGuard guard(*canvas);
+  TPenBrushSaver saver(*canvas);
   canvas->Brush()->SetStyle(bsClear);
   canvas->Pen()->SetMode(pmNot);
   canvas->Pen()->SetStyle(psDot);
