@@ -153,6 +153,10 @@ public:
 
   virtual void BeginDraw() {}
   virtual void EndDraw() {}
+  // Whether each drawing lands on the painter's device as it is made, so that other
+  // painting through the same painter may come between two elements (an engine that
+  // gathers its drawing and hands it over at EndDraw answers false).
+  virtual bool DrawsInPlace() const { return false; }
   virtual int ResetTransform() = 0;
   virtual int RotateTransform(double angle) = 0;
   virtual int ScaleTransform(double sx, double sy) = 0;

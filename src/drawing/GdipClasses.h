@@ -270,6 +270,7 @@ public:
   TGdipPaintEngine(TCanvas* canvas, const TRect& rect);
 
   TDgrGraphicLib GraphicLib() const override { return dglGDIPlus; }
+  bool DrawsInPlace() const override { return true; }
   void SetPageUnit(TDgrPageUnit value) override;
   void SetSmoothMode(TDgrSmoothMode value) override;
   void SetTextRenderingMode(TDgrTextRenderingMode value) override;
