@@ -206,6 +206,7 @@ void TvxDiagram::UnregisterControl(TDiagramControl* control) {
   StreamRecordsChanged();  // records that referred to it (lines, groups) change
   RemoveFirst(FDControls, control);
   FSpatialIndex.Remove(control);
+  FPictures.Forget(control);
   RemoveFirst(FSelecteds, control);
   if (!IsDestroying()) {
     if (OnRemoveDControl) OnRemoveDControl(this, control);

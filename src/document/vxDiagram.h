@@ -8,6 +8,7 @@
 // they belong to the diagram through their Diagram property only.
 
 #include "document/DiagramSettings.h"
+#include "document/ElementPictures.h"
 #include "document/SpatialIndex.h"
 #include "drawing/DgrClasses.h"
 #include "elements/CustomDiagram.h"
@@ -282,6 +283,8 @@ public:
   int LastPaintedCount() const { return FLastPaintedCount; }
   // Where the elements are (client units), in paint order; the paint pass culls with it.
   TSpatialIndex& SpatialIndex() { return FSpatialIndex; }
+  // Pixels of elements kept from earlier screen passes of the path engine.
+  TElementPictures& ElementPictures() { return FPictures; }
   void ControlBoundsChanged(TDiagramControl* control) override { FSpatialIndex.BoundsChanged(control); }
   quint64 StreamRecordGeneration() const override { return FStreamRecordGeneration; }
   void StreamRecordsChanged() override { ++FStreamRecordGeneration; }
@@ -707,12 +710,16 @@ private:
   void SetAndRedraw(T& field, const T& value) {
     if (field == value) return;
     field = value;
+    ++FSettingsRevision;
     Redraw();
   }
   static TDiagramControl* At(const std::vector<TDiagramControl*>& list, int index);
   void ResetView();
   void DiagramFontChanged();
-  void SettingsChanged() { Redraw(); }
+  void SettingsChanged() {
+    ++FSettingsRevision;
+    Redraw();
+  }
   void FireDesignEvent(TDiagramEventType type);
   virtual void PaintDiagram(TCanvas* canvas);
   void PaintStaticPicture(TCanvas* canvas);
@@ -725,6 +732,19 @@ private:
   // Listed elements in a cursor paint mode (drag shapes), in list order.
   std::vector<TDiagramControl*> CursorModeElements();
   void DrawElement(TCanvas* canvas, TDgrPaintEngine* engine, TDiagramControl* control, bool cursorSet);
+  // The element itself and its link point markers.
+  void DrawElementContent(TCanvas* canvas, TDgrPaintEngine* engine, TDiagramControl* control);
+  // Everything outside the elements that decides how they draw in this screen pass.
+  TPictureViewKey PictureViewKey(const TCanvas& canvas) const;
+  bool CanUsePictures(TCanvas& canvas, const TDgrPaintEngine* engine) const;
+  // Copies the element's picture into the view, drawing the picture first when it has none
+  // or a stale one. False: the element is to be drawn directly.
+  bool DrawFromPicture(TCanvas* canvas, TDiagramControl* control, const TSquare& area);
+  bool DrawPicture(TDiagramControl* control, const TElementPictureState& state, const TSquare& area);
+  // An engine on canvas with this pass's view transform and modes, begun.
+  std::unique_ptr<TDgrPaintEngine> CreateViewEngine(TCanvas& canvas);
+  // Stream record checking mode: the picture must match the element drawn afresh.
+  void CheckPicture(TDiagramControl* control, const TElementPicture& picture);
   void DrawElementHandles(TCanvas* canvas, TDiagramControl* control);
   void SetZoomRatio(double ratio);
   void CenterOn(const TSquare& rect);
@@ -796,6 +816,11 @@ private:
   bool FUseCache = false;
   bool FDoingCache = false;
   QImage FCacheImage;
+  TElementPictures FPictures;
+  bool FPicturesInPass = false;
+  // Draws the pictures of a pass on the scratch image.
+  std::unique_ptr<TDgrPaintEngine> FPictureEngine;
+  quint64 FSettingsRevision = 0;
   int FLastPaintedCount = 0;
   bool FUpdatingBars = false;
   TColor FBorderColor = clGray;

@@ -6,6 +6,7 @@
 #include "elements/LinkPoints.h"
 #include "platform/Canvas.h"
 #include "platform/ColorMaps.h"
+#include "platform/StreamRecordCache.h"
 
 #include <QImage>
 #include <QPainter>
@@ -155,11 +156,17 @@ void TvxDiagram::DrawElement(TCanvas* canvas, TDgrPaintEngine* engine, TDiagramC
   if (!(cursorSet ? InCursorSet(mode) : InNormalSet(mode)) || !control->IsVisible()) return;
   control->CalcSize(canvas);
   const TSquare rect = control->Angle() != 0 ? control->SurroundRect() : control->ControlRect();
-  if (!Intersects(Normalized(ClientToCanvas(rect)), VisibleArea())) return;
+  const TSquare area = Normalized(ClientToCanvas(rect));
+  if (!Intersects(area, VisibleArea())) return;
+  ++FLastPaintedCount;
+  if (FPicturesInPass && !cursorSet && mode == pmNormal && DrawFromPicture(canvas, control, area)) return;
+  DrawElementContent(canvas, engine, control);
+}
+
+void TvxDiagram::DrawElementContent(TCanvas* canvas, TDgrPaintEngine* engine, TDiagramControl* control) {
   TDiagramDrawInfo info{canvas, control->Drawer(), control->DgrDrawer()};
   TEngineLoan loan(control->DgrDrawer(), engine);
   control->DrawControl(info);
-  ++FLastPaintedCount;
   if (FShowLinkPoints && FPaintStyle == psScreen) control->DrawLinkPoints(info, engine, false);
 }
 
@@ -236,6 +243,18 @@ void TvxDiagram::PaintDiagram(TCanvas* canvas) {
     engine->BeginDraw();
     SetEngineTransform(engine.get());
   }
+  FPicturesInPass = CanUsePictures(*canvas, engine.get()) &&
+                    FPictures.BeginPass(PictureViewKey(*canvas), *canvas->Handle()->device());
+  struct TPicturesPassGuard {
+    TvxDiagram& Diagram;
+    ~TPicturesPassGuard() {
+      if (!Diagram.FPicturesInPass) return;
+      Diagram.FPicturesInPass = false;
+      if (Diagram.FPictureEngine) Diagram.FPictureEngine->EndDraw();
+      Diagram.FPictureEngine.reset();
+      Diagram.FPictures.EndPass();
+    }
+  } picturesGuard{*this};
   const std::vector<TDiagramControl*> cursorElements = CursorModeElements();
   try {
     if (!(FUseCache && !FDoingCache)) {
@@ -288,4 +307,141 @@ void TvxDiagram::PaintDiagram(TCanvas* canvas) {
   }
   for (TDiagramControl* c : cursorElements) c->RestoreSavedGeometry();
   if (!(FUseCache && !FDoingCache) && OnAfterPaint) OnAfterPaint(this, canvas);
+}
+
+// --- Element pictures ---------------------------------------------------------------------
+
+TPictureViewKey TvxDiagram::PictureViewKey(const TCanvas& canvas) const {
+  const TDot origin = ClientToCanvas(TDot{0, 0});
+  const TDot unit = ClientToCanvas(TDot{1, 1});
+  TPictureViewKey key;
+  key.Scale = unit.X - origin.X;
+  key.Origin = origin;
+  key.Settings = {quint64(unit.Y - origin.Y == key.Scale),
+                  quint64(FGraphicLib),
+                  quint64(FSmoothMode),
+                  quint64(FTextRenderingMode),
+                  quint64(FShowLinkPoints),
+                  quint64(FShowCrossIndicators),
+                  quint64(FAutomaticNodes),
+                  quint64(FFixedSideLines),
+                  quint64(IsRightToLeft()),
+                  quint64(FHandlesStyle),
+                  quint64(reinterpret_cast<quintptr>(EditingCell())),
+                  quint64(FActiveLayers),
+                  quint64(canvas.Font()->PixelsPerInch()),
+                  FStreamRecordGeneration,
+                  FSettingsRevision};
+  return key;
+}
+
+// Pictures need the path engine drawing straight into the view's painter (so copies and
+// drawn elements interleave in paint order), a view painter without a transform, and no
+// handler that draws with or instead of the elements.
+bool TvxDiagram::CanUsePictures(TCanvas& canvas, const TDgrPaintEngine* engine) const {
+  if (!engine || !engine->DrawsInPlace() || FPaintStyle != psScreen || !FPictures.Enabled()) return false;
+  if (OnDrawBlock || OnDrawShape || OnAfterDrawBlock || OnDrawLinkPoint) return false;
+  const QPainter* painter = canvas.HandleAllocated() ? canvas.Handle() : nullptr;
+  return painter && canvas.WorldTransform().isIdentity() && painter->worldTransform().isIdentity() &&
+         painter->opacity() == 1.0 && painter->compositionMode() == QPainter::CompositionMode_SourceOver;
+}
+
+bool TvxDiagram::DrawFromPicture(TCanvas* canvas, TDiagramControl* control, const TSquare& area) {
+  // Only elements that report every change of their bounds and link points keep pictures.
+  if (!control->ReportsBoundsChanges() || control->IsBeingRead()) return false;
+  // Link point markers show which points are nodes, which follows the anchoring anywhere.
+  const bool markers = FShowLinkPoints && !control->IsLine();
+  const TElementPictureState state{control->WrittenRevision(), markers ? LinkPointAnchoringRevision() : 0,
+                                   control->Selected()};
+  const TElementPicture* picture = FPictures.Find(control);
+  if (picture && picture->State == state) {
+    if (picture->Direct) return false;
+    if (StreamRecordCheck()) CheckPicture(control, *picture);
+  } else {
+    if (!DrawPicture(control, state, area)) return false;
+    picture = FPictures.Find(control);
+  }
+  FPictures.Copy(*canvas->Handle(), *picture);
+  return true;
+}
+
+// The element draws on an area around its bounds, widened for what it draws outside them
+// (shadow, pen, arrowheads, markers, text running over); a picture that reaches the area's
+// edge is not used.
+bool TvxDiagram::DrawPicture(TDiagramControl* control, const TElementPictureState& state, const TSquare& area) {
+  const double side = std::max(area.Right - area.Left, area.Bottom - area.Top);
+  // At least a link point marker on the bounds (about 4 pixels with its edges) clear of the
+  // area's empty edge.
+  const int margin = std::max(4 + TElementPictures::EdgeWidth,
+                              static_cast<int>(std::ceil(std::min(side / 4, 16.0) + 24 * FZoomRatio)));
+  const QRect bounds(QPoint(static_cast<int>(std::floor(area.Left)) - margin, static_cast<int>(std::floor(area.Top)) - margin),
+                     QPoint(static_cast<int>(std::ceil(area.Right)) + margin - 1,
+                            static_cast<int>(std::ceil(area.Bottom)) + margin - 1));
+  if (!FPictures.Reserve(control, state, bounds)) return false;
+  try {
+    TCanvas& scratch = FPictures.ScratchCanvas();
+    if (!FPictureEngine) FPictureEngine = CreateViewEngine(scratch);
+    DrawElementContent(&scratch, FPictureEngine.get(), control);
+  } catch (...) {
+    FPictures.Forget(control);
+    throw;
+  }
+  return FPictures.Finish(control);
+}
+
+std::unique_ptr<TDgrPaintEngine> TvxDiagram::CreateViewEngine(TCanvas& canvas) {
+  QPaintDevice* device = canvas.Handle()->device();
+  std::unique_ptr<TDgrPaintEngine> engine =
+      CreatePaintEngine(FGraphicLib, &canvas, TRect{0, 0, device->width(), device->height()});
+  engine->SetSmoothMode(FSmoothMode);
+  engine->SetTextRenderingMode(FTextRenderingMode);
+  engine->BeginDraw();
+  SetEngineTransform(engine.get());
+  return engine;
+}
+
+namespace {
+
+// Equal but for the rounding of anti-aliased edges: no channel differs by more than a few levels.
+bool NearlyEqual(const QImage& a, const QImage& b) {
+  if (a.size() != b.size()) return false;
+  for (int y = 0; y < a.height(); ++y) {
+    const auto* rowA = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+    const auto* rowB = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+    for (int x = 0; x < a.width(); ++x) {
+      const QRgb p = rowA[x];
+      const QRgb q = rowB[x];
+      if (std::abs(qRed(p) - qRed(q)) > 3 || std::abs(qGreen(p) - qGreen(q)) > 3 ||
+          std::abs(qBlue(p) - qBlue(q)) > 3 || std::abs(qAlpha(p) - qAlpha(q)) > 3)
+        return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+// Compares the picture with the element drawn afresh as the pass would draw it in place
+// (from the view's origin, unshifted), around the picture's place, so a stale picture shows
+// both by what it has and by what it misses.
+void TvxDiagram::CheckPicture(TDiagramControl* control, const TElementPicture& picture) {
+  constexpr int around = 8;
+  const QPoint at = picture.ViewAt;
+  const QRect area = QRect(at, picture.Cell.size()).adjusted(-around, -around, around, around);
+  if (area.right() < 0 || area.bottom() < 0) return;
+  QImage fresh = FPictures.NewImage(QSize(area.right() + 1, area.bottom() + 1));
+  {
+    TCanvas freshCanvas(&fresh);
+    const std::unique_ptr<TDgrPaintEngine> engine = CreateViewEngine(freshCanvas);
+    DrawElementContent(&freshCanvas, engine.get(), control);
+    engine->EndDraw();
+  }
+  const QRect compared = area & fresh.rect();
+  fresh = fresh.copy(compared);
+  QImage kept = FPictures.NewImage(compared.size());
+  if (!picture.Cell.isEmpty()) {
+    QPainter painter(&kept);
+    painter.drawImage(at - compared.topLeft(), FPictures.CellPixels(picture));
+  }
+  if (!NearlyEqual(kept, fresh)) control->ThrowStaleKeptResult("picture");
 }
