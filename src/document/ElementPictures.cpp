@@ -157,6 +157,7 @@ bool TElementPictures::Finish(const void* element) {
   const QRect ink = InkBounds(FScratch, FReserved);
   TElementPicture picture;
   picture.State = FDrawingState;
+  picture.Area = FReserved;
   if (!ink.isEmpty() && !FReserved.adjusted(EdgeWidth, EdgeWidth, -EdgeWidth, -EdgeWidth).contains(ink)) {
     picture.Direct = true;
     FPictures[element] = picture;

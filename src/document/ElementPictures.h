@@ -67,8 +67,10 @@ struct TElementPicture {
   int Page = 0;
   // Empty when the element drew nothing.
   QRect Cell;
-  // Where the cell's top-left pixel goes in the view.
+  // Where the cell's top-left pixel goes in the view, and the part of the view the element
+  // was given to draw on.
   QPoint ViewAt;
+  QRect Area;
 };
 
 class TElementPictures {

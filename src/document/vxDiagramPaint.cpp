@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -317,7 +318,7 @@ TPictureViewKey TvxDiagram::PictureViewKey(const TCanvas& canvas) const {
   TPictureViewKey key;
   key.Scale = unit.X - origin.X;
   key.Origin = origin;
-  key.Settings = {quint64(unit.Y - origin.Y == key.Scale),
+  key.Settings = {std::bit_cast<quint64>(unit.Y - origin.Y),
                   quint64(FGraphicLib),
                   quint64(FSmoothMode),
                   quint64(FTextRenderingMode),
@@ -327,6 +328,7 @@ TPictureViewKey TvxDiagram::PictureViewKey(const TCanvas& canvas) const {
                   quint64(FFixedSideLines),
                   quint64(IsRightToLeft()),
                   quint64(FHandlesStyle),
+                  quint64(FDesignMode),
                   quint64(reinterpret_cast<quintptr>(EditingCell())),
                   quint64(FActiveLayers),
                   quint64(canvas.Font()->PixelsPerInch()),
@@ -371,7 +373,8 @@ bool TvxDiagram::DrawFromPicture(TCanvas* canvas, TDiagramControl* control, cons
 bool TvxDiagram::DrawPicture(TDiagramControl* control, const TElementPictureState& state, const TSquare& area) {
   const double side = std::max(area.Right - area.Left, area.Bottom - area.Top);
   // At least a link point marker on the bounds (about 4 pixels with its edges) clear of the
-  // area's empty edge.
+  // area's empty edge; more for larger elements (text) and zooms (shadows and arrowheads are
+  // given in client units).
   const int margin = std::max(4 + TElementPictures::EdgeWidth,
                               static_cast<int>(std::ceil(std::min(side / 4, 16.0) + 24 * FZoomRatio)));
   const QRect bounds(QPoint(static_cast<int>(std::floor(area.Left)) - margin, static_cast<int>(std::floor(area.Top)) - margin),
@@ -421,13 +424,12 @@ bool NearlyEqual(const QImage& a, const QImage& b) {
 
 }  // namespace
 
-// Compares the picture with the element drawn afresh as the pass would draw it in place
-// (from the view's origin, unshifted), around the picture's place, so a stale picture shows
-// both by what it has and by what it misses.
+// Compares the picture with the element drawn afresh as the pass would draw it in place,
+// over the area it was given and a little more, so a stale picture shows both by what it
+// has and by what it misses.
 void TvxDiagram::CheckPicture(TDiagramControl* control, const TElementPicture& picture) {
   constexpr int around = 8;
-  const QPoint at = picture.ViewAt;
-  const QRect area = QRect(at, picture.Cell.size()).adjusted(-around, -around, around, around);
+  const QRect area = picture.Area.adjusted(-around, -around, around, around);
   if (area.right() < 0 || area.bottom() < 0) return;
   QImage fresh = FPictures.NewImage(QSize(area.right() + 1, area.bottom() + 1));
   {
@@ -441,7 +443,7 @@ void TvxDiagram::CheckPicture(TDiagramControl* control, const TElementPicture& p
   QImage kept = FPictures.NewImage(compared.size());
   if (!picture.Cell.isEmpty()) {
     QPainter painter(&kept);
-    painter.drawImage(at - compared.topLeft(), FPictures.CellPixels(picture));
+    painter.drawImage(picture.ViewAt - compared.topLeft(), FPictures.CellPixels(picture));
   }
   if (!NearlyEqual(kept, fresh)) control->ThrowStaleKeptResult("picture");
 }
