@@ -84,6 +84,7 @@ void BM_Repaint(benchmark::State& state) {
   state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["painted"] = fixture.diagram->LastPaintedCount();
   state.counters["pictures"] = static_cast<double>(fixture.diagram->ElementPictures().Count());
+  state.counters["direct"] = static_cast<double>(fixture.diagram->ElementPictures().DirectCount());
   state.counters["pages"] = fixture.diagram->ElementPictures().PageCount();
   state.counters["zoom"] = fixture.diagram->Zoom();
   state.counters["extentW"] = fixture.diagram->DiagramWidth();

@@ -188,3 +188,8 @@ QImage TElementPictures::CellPixels(const TElementPicture& picture) const {
   if (picture.Cell.isEmpty()) return QImage();
   return FPages[static_cast<size_t>(picture.Page)].copy(picture.Cell);
 }
+
+size_t TElementPictures::DirectCount() const {
+  return static_cast<size_t>(
+      std::count_if(FPictures.begin(), FPictures.end(), [](const auto& entry) { return entry.second.Direct; }));
+}

@@ -122,6 +122,8 @@ public:
 
   int PageCount() const { return static_cast<int>(FPages.size()); }
   size_t Count() const { return FPictures.size(); }
+  // Of those, the elements noted to be drawn directly in this view.
+  size_t DirectCount() const;
 
 private:
   bool Place(const QSize& size, int& page, QRect& cell);
