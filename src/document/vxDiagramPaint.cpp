@@ -429,8 +429,8 @@ bool NearlyEqual(const QImage& a, const QImage& b) {
 // has and by what it misses.
 void TvxDiagram::CheckPicture(TDiagramControl* control, const TElementPicture& picture) {
   constexpr int around = 8;
+  // The area lies inside the view (pictures are made only so), so the fresh image reaches it.
   const QRect area = picture.Area.adjusted(-around, -around, around, around);
-  if (area.right() < 0 || area.bottom() < 0) return;
   QImage fresh = FPictures.NewImage(QSize(area.right() + 1, area.bottom() + 1));
   {
     TCanvas freshCanvas(&fresh);
